@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, running and testing Mensurator
+# needs. Safe to run again: it only asks apt for what is missing, and says
+# nothing when everything is there. Needs root (or sudo).
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ pkg-config
+  googletest libgtest-dev libbenchmark-dev
+  g++-mingw-w64-i686 binutils-mingw-w64-i686
+  wine wine32:i386
+  xvfb xauth x11-utils xdotool imagemagick
+  python3
+)
+
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${sudo_cmd[@]}" dpkg --add-architecture i386
+  need_update=1
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  name=${p%%:*}
+  arch=${p#*:}
+  [ "$arch" = "$p" ] && arch=
+  query=$name${arch:+:$arch}
+  status=$(dpkg-query -W -f='${db:Status-Status}' "$query" 2>/dev/null || true)
+  [ "$status" = installed ] || missing+=("$p")
+done
+
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
