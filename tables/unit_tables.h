@@ -10,4 +10,11 @@ extern Converter MassConverter;
 extern Converter VolumeConverter;
 extern Converter TemperatureConverter;
 
+// Each builds its finished table; the tables above are made from them.
+Converter BuildLengthConverter();
+Converter BuildAreaConverter();
+Converter BuildMassConverter();
+Converter BuildVolumeConverter();
+Converter BuildTemperatureConverter();
+
 #endif

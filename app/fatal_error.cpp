@@ -1,0 +1,38 @@
+// Reports an unrecoverable failure and ends the process with the last system error code.
+#include "app/fatal_error.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+namespace {
+
+// Shown in place of the system text when the system has none for the code.
+const char kNoSystemText[] = "(no system text for this code)\r\n";
+
+}  // namespace
+
+std::string FormatErrorReport(const char* what, long code, const char* systemText) {
+  char report[MaxErrorReportLength + 1];
+  std::snprintf(report, sizeof report, "%s Failed with error %ld: %s", what, code,
+                systemText != nullptr ? systemText : kNoSystemText);
+  return report;
+}
+
+void ReportErrorAndExit(const char* what) {
+  // Read first, so that nothing done here can change the code.
+  const DWORD errorCode = GetLastError();
+
+  char* systemText = nullptr;
+  FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, errorCode,
+                 MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&systemText), 0,
+                 nullptr);
+
+  // The code is shown signed, so a code with the top bit set reads as negative.
+  const std::string report =
+      FormatErrorReport(what, static_cast<long>(static_cast<LONG>(errorCode)), systemText);
+  MessageBoxA(nullptr, report.c_str(), "Error", MB_OK | MB_ICONERROR);
+
+  LocalFree(systemText);
+  ExitProcess(errorCode);
+}

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine in a prefix of the build's own:
+#   wine-run.sh PREFIX_DIR PROGRAM.exe [ARGS...]
+# Without an X display it starts one (Xvfb) first, since a Wine started
+# without a display leaves its prefix unable to open any window.
+set -euo pipefail
+
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+
+export WINEPREFIX=$1
+shift
+export WINEDEBUG=-all
+# No Mono or Gecko: their installers would ask on first start.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+mkdir -p "$WINEPREFIX"
+(
+  flock 9
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wineboot -i >/dev/null 2>&1
+    wineserver -w
+  fi
+) 9>"$WINEPREFIX.lock"
+
+exec wine "$@"

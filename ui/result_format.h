@@ -1,0 +1,23 @@
+// Text of a converted value as the Windows runtime (msvcrt) writes it with "%.*f" and "%.*e",
+// produced by our own exact decimal expansion so that every build shows the same digits.
+//
+// Digits are those of the double's exact binary value, rounded half away from zero; the
+// exponent of the scientific form has a sign and at least three digits ("1.25e+001"). A negative
+// sign bit always shows, also for -0.0 and for values that round to zero ("-0.00").
+// Deliberate departure from msvcrt: infinity is written "inf" or "-inf" (not "1.#INF") in both
+// forms, and NaN is written "nan".
+#ifndef MENSURATOR_UI_RESULT_FORMAT_H
+#define MENSURATOR_UI_RESULT_FORMAT_H
+
+#include <string>
+
+// Returns value in plain decimal notation with the given number of digits after the point, as
+// "%.*f" does (no point when decimals is 0). decimals is clamped into 0..15. Never fails.
+std::string FormatFixed(double value, int decimals);
+
+// Returns value as one digit, the given number of decimals, "e", sign and a three-digit
+// exponent, as "%.*e" does (no point when decimals is 0). decimals is clamped into 0..15.
+// Never fails.
+std::string FormatScientific(double value, int decimals);
+
+#endif
