@@ -36,28 +36,34 @@ bool ConvertTemperature(std::int32_t fromId, std::int32_t toId, double v, double
 
 }  // namespace
 
+// Every path returns the one named result, so that it is built in place.
 ConversionResult Convert(std::int32_t fromId, std::int32_t toId, const char* text) {
   const ParsedNumber number = ReadDecimal(text);
-  const double v = number.value;
+  ConversionResult result{true, number.value, std::string()};
   if (number.range == NumberRange::kTooLarge) {
-    return {true, v, std::string("The value ") + text + " is too large."};
+    result.message = std::string("The value ") + text + " is too large.";
+    return result;
   }
   if (number.range == NumberRange::kTooSmall) {
-    return {true, v, std::string("The value ") + text + " is too small."};
+    result.message = std::string("The value ") + text + " is too small.";
+    return result;
   }
   if (text[number.end] != '\0') {
-    return {true, v, std::string("Invalid number: ") + text};
+    result.message = std::string("Invalid number: ") + text;
+    return result;
   }
 
-  ConversionResult result{false, v, std::string()};
-  if (ConvertTemperature(fromId, toId, v, result.value)) return result;
-
+  if (ConvertTemperature(fromId, toId, number.value, result.value)) {
+    result.failed = false;
+    return result;
+  }
   const double factor = CurrentConverter->Factor(fromId, toId);
   if (std::isinf(factor) && factor > 0) {
-    return {true, v,
-            "Invalid conversion " + CurrentConverter->UnitName(fromId) + " to " +
-                CurrentConverter->UnitName(toId) + "."};
+    result.message = "Invalid conversion " + CurrentConverter->UnitName(fromId) + " to " +
+                     CurrentConverter->UnitName(toId) + ".";
+    return result;
   }
-  result.value = factor * v;
+  result.failed = false;
+  result.value = factor * number.value;
   return result;
 }

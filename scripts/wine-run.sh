@@ -6,7 +6,7 @@
 set -euo pipefail
 
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+  exec "$(dirname "$0")/with-display.sh" "$1" "$0" "$@"
 fi
 
 export WINEPREFIX=$1

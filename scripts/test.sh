@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the portable part natively under
+# AddressSanitizer and UndefinedBehaviorSanitizer, the benchmarks once as a
+# smoke test, and the 32-bit Windows build under Wine in one Xvfb display.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+
+cmake --preset native >/dev/null
+cmake --build --preset native
+ctest --preset native
+
+cmake --preset bench >/dev/null
+cmake --build --preset bench
+ctest --preset bench
+
+cmake --preset win32 >/dev/null
+cmake --build --preset win32
+scripts/with-display.sh build/win32/wineprefix ctest --preset win32

@@ -1,0 +1,627 @@
+// In-process tests of the converter dialog: the real template and dialog procedure, driven by
+// the messages the system sends, with the queue pumped as the shell does and the controls read
+// back. Also the list filling, the shell's main window and the fatal report (in a child process).
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/fatal_error.h"
+#include "app/shell.h"
+#include "engine/converter.h"
+#include "res/resource_ids.h"
+#include "tables/unit_tables.h"
+#include "ui/conv_dialog.h"
+#include "ui/result_format.h"
+#include "ui/unit_lists.h"
+
+namespace {
+
+// While installed, refuses every top-level window the thread tries to create and counts them,
+// so a stray message box fails the test instead of waiting for a click.
+class TopLevelWindowGuard {
+ public:
+  TopLevelWindowGuard() {
+    refused = 0;
+    hook = SetWindowsHookExA(WH_CBT, Refuse, nullptr, GetCurrentThreadId());
+  }
+  ~TopLevelWindowGuard() { UnhookWindowsHookEx(hook); }
+  static int refused;
+
+ private:
+  static LRESULT CALLBACK Refuse(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND &&
+        !(reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs->style & WS_CHILD)) {
+      ++refused;
+      return 1;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+  }
+  HHOOK hook;
+};
+int TopLevelWindowGuard::refused = 0;
+
+// Routes queued messages as the shell's loop does until the queue stays empty for a moment;
+// bounded so a message storm cannot hang the test.
+void PumpMessages(HWND dialog) {
+  const DWORD deadline = GetTickCount() + 3000;
+  MSG msg;
+  do {
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (IsWindow(dialog) && IsDialogMessageA(dialog, &msg)) continue;
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+  } while (MsgWaitForMultipleObjects(0, nullptr, FALSE, 30, QS_ALLINPUT) != WAIT_TIMEOUT &&
+           GetTickCount() < deadline);
+}
+
+std::string WindowText(HWND window) {
+  std::string text(GetWindowTextLengthA(window) + 1, '\0');
+  text.resize(GetWindowTextA(window, &text[0], static_cast<int>(text.size())));
+  return text;
+}
+
+std::string ComboItem(HWND combo, LRESULT index) {
+  std::string text(SendMessageA(combo, CB_GETLBTEXTLEN, index, 0) + 1, '\0');
+  text.resize(SendMessageA(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(&text[0])));
+  return text;
+}
+
+std::vector<std::string> ComboItems(HWND combo) {
+  std::vector<std::string> items;
+  const LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) items.push_back(ComboItem(combo, i));
+  return items;
+}
+
+class ConverterDialogTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    CurrentConverter = &LengthConverter;
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_UPDOWN_CLASS};
+    ASSERT_TRUE(InitCommonControlsEx(&controls));
+    dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(ID_DLG_CONVERTER),
+                                nullptr, ConvDlgProc, 0);
+    ASSERT_NE(nullptr, dialog) << "error " << GetLastError();
+    hConvDlg = dialog;
+    ShowWindow(dialog, SW_SHOW);
+    PumpMessages(dialog);
+  }
+
+  void TearDown() override {
+    if (IsWindow(dialog)) DestroyWindow(dialog);
+    hConvDlg = nullptr;
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+  }
+
+  HWND Item(int id) const { return GetDlgItem(dialog, id); }
+  std::string Text(int id) const { return WindowText(Item(id)); }
+  std::string Selected(int id) const {
+    return ComboItem(Item(id), SendMessageA(Item(id), CB_GETCURSEL, 0, 0));
+  }
+  std::pair<std::string, std::string> Results() const {
+    return {Text(IDC_RESULT), Text(IDC_RESULT_SCI)};
+  }
+  int Decimals() const {
+    return static_cast<int>(SendMessageA(Item(IDC_DECIMALS_SPIN), UDM_GETPOS32, 0, 0));
+  }
+
+  // Selects like the user: CB_SETCURSEL does not notify, so the notification is sent as well.
+  void Choose(int id, LRESULT index) {
+    SendMessageA(Item(id), CB_SETCURSEL, index, 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(Item(id)));
+    PumpMessages(dialog);
+  }
+  void Choose(int id, const char* name) {
+    const LRESULT index =
+        SendMessageA(Item(id), CB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(name));
+    ASSERT_NE(CB_ERR, index) << name;
+    Choose(id, index);
+  }
+
+  void SetValue(const char* text) {
+    SetDlgItemTextA(dialog, IDC_VALUE, text);
+    PumpMessages(dialog);
+  }
+
+  // One press of an up-down arrow key in the buddy field, through the dialog's key handling.
+  void PressArrow(WPARAM key) {
+    const HWND buddy = Item(IDC_DECIMALS);
+    SetFocus(buddy);
+    PostMessageA(buddy, WM_KEYDOWN, key, 1);
+    PostMessageA(buddy, WM_KEYUP, key, 0xC0000001);
+    PumpMessages(dialog);
+  }
+
+  void ConvertBetween(const char* source, const char* target, const char* value) {
+    Choose(IDC_FROM_UNIT, source);
+    Choose(IDC_TO_UNIT, target);
+    SetValue(value);
+  }
+
+  HWND dialog = nullptr;
+};
+
+using ResultPair = std::pair<std::string, std::string>;
+
+TEST_F(ConverterDialogTest, OpensOnLengthWithZeroConvertedAndValueReadyToReplace) {
+  EXPECT_EQ("Length", Selected(IDC_CATEGORY));
+  EXPECT_EQ("Angstrom", Selected(IDC_FROM_UNIT));
+  EXPECT_EQ("Centimeter", Selected(IDC_TO_UNIT));
+  EXPECT_EQ("0.0", Text(IDC_VALUE));
+  DWORD start = 99, end = 99;
+  SendMessageA(Item(IDC_VALUE), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+               reinterpret_cast<LPARAM>(&end));
+  EXPECT_EQ(0u, start);
+  EXPECT_EQ(3u, end);
+  EXPECT_EQ(Item(IDC_VALUE), GetFocus());
+  EXPECT_EQ(2, Decimals());
+  EXPECT_EQ("2", Text(IDC_DECIMALS));
+  EXPECT_EQ(ResultPair("0.00", "0.00e+000"), Results());
+  EXPECT_EQ(&LengthConverter, CurrentConverter);
+}
+
+TEST_F(ConverterDialogTest, FirstRecalculationIsPostedNotDoneDuringCreation) {
+  const HWND second = CreateDialogParamA(
+      GetModuleHandleA(nullptr), MAKEINTRESOURCEA(ID_DLG_CONVERTER), nullptr, ConvDlgProc, 0);
+  ASSERT_NE(nullptr, second);
+  EXPECT_EQ("", WindowText(GetDlgItem(second, IDC_RESULT)));
+  MSG msg;
+  EXPECT_TRUE(PeekMessageA(&msg, second, WM_COMMAND, WM_COMMAND, PM_NOREMOVE));
+  EXPECT_EQ(IDC_RECALC, LOWORD(msg.wParam));
+  PumpMessages(second);
+  EXPECT_EQ("0.00", WindowText(GetDlgItem(second, IDC_RESULT)));
+  DestroyWindow(second);
+}
+
+TEST_F(ConverterDialogTest, CategoriesKeepTheirOwnOrder) {
+  const std::vector<std::string> expected = {"Length", "Area", "Mass", "Volume", "Temperature"};
+  EXPECT_EQ(expected, ComboItems(Item(IDC_CATEGORY)));
+}
+
+TEST_F(ConverterDialogTest, ListPositionsAreEnginePositionsInEveryCategory) {
+  const Converter* const tables[] = {&LengthConverter, &AreaConverter, &MassConverter,
+                                     &VolumeConverter, &TemperatureConverter};
+  for (int category = 0; category < 5; ++category) {
+    Choose(IDC_CATEGORY, category);
+    ASSERT_EQ(tables[category], CurrentConverter) << "category " << category;
+    const std::vector<std::string> sources = CurrentConverter->FromUnitNames();
+    ASSERT_EQ(sources, ComboItems(Item(IDC_FROM_UNIT))) << "category " << category;
+    for (std::int32_t position = 0; position < static_cast<std::int32_t>(sources.size());
+         ++position) {
+      Choose(IDC_FROM_UNIT, position);
+      EXPECT_EQ(CurrentConverter->ToUnitNames(CurrentConverter->FromUnitIdAt(position)),
+                ComboItems(Item(IDC_TO_UNIT)))
+          << sources[position];
+      EXPECT_EQ(0, SendMessageA(Item(IDC_TO_UNIT), CB_GETCURSEL, 0, 0)) << sources[position];
+    }
+  }
+  Choose(IDC_CATEGORY, 3);
+  EXPECT_EQ("Cubic yard", ComboItem(Item(IDC_FROM_UNIT), 5));
+  EXPECT_EQ("Liter", ComboItem(Item(IDC_FROM_UNIT), 6));
+}
+
+TEST_F(ConverterDialogTest, ArrowStepsRecalculateWithTheNewDecimals) {
+  ConvertBetween("Centimeter", "Inch", "1");
+  EXPECT_EQ(ResultPair("0.39", "3.94e-001"), Results());
+  PressArrow(VK_UP);
+  PressArrow(VK_UP);
+  EXPECT_EQ(4, Decimals());
+  EXPECT_EQ(ResultPair("0.3937", "3.9370e-001"), Results());
+}
+
+TEST_F(ConverterDialogTest, NoDecimalsShowsNoPoint) {
+  ConvertBetween("Centimeter", "Milimeter", "1.27");
+  PressArrow(VK_DOWN);
+  PressArrow(VK_DOWN);
+  EXPECT_EQ(0, Decimals());
+  EXPECT_EQ(ResultPair("13", "1e+001"), Results());
+}
+
+TEST_F(ConverterDialogTest, ArrowsWrapBetweenFifteenAndZero) {
+  ConvertBetween("Centimeter", "Milimeter", "1.5");
+  SendMessageA(Item(IDC_DECIMALS_SPIN), UDM_SETPOS32, 0, 15);
+  PressArrow(VK_UP);
+  EXPECT_EQ(0, Decimals());
+  EXPECT_EQ(ResultPair("15", "2e+001"), Results());
+  PressArrow(VK_DOWN);
+  EXPECT_EQ(15, Decimals());
+  EXPECT_EQ(ResultPair("15.000000000000000", "1.500000000000000e+001"), Results());
+}
+
+TEST_F(ConverterDialogTest, ValueFieldTakesAtMost25Characters) {
+  EXPECT_EQ(25, SendMessageA(Item(IDC_VALUE), EM_GETLIMITTEXT, 0, 0));
+  SendMessageA(Item(IDC_VALUE), EM_SETSEL, 0, -1);
+  for (int i = 0; i < 30; ++i) SendMessageA(Item(IDC_VALUE), WM_CHAR, '1', 1);
+  PumpMessages(dialog);
+  EXPECT_EQ(std::string(25, '1'), Text(IDC_VALUE));
+}
+
+TEST_F(ConverterDialogTest, RejectedTextBlanksResultsWithoutAMessage) {
+  TopLevelWindowGuard guard;
+  for (const char* rejected : {"12abc", "abc", "1e999", "1e-999", " "}) {
+    SetValue("12");
+    EXPECT_EQ(ResultPair("0.00", "1.20e-007"), Results());
+    SetValue(rejected);
+    EXPECT_EQ(ResultPair("", ""), Results()) << rejected;
+  }
+  SetValue("12");
+  EXPECT_EQ(ResultPair("0.00", "1.20e-007"), Results());
+  EXPECT_EQ(0, TopLevelWindowGuard::refused);
+}
+
+TEST_F(ConverterDialogTest, CategoryChangeResetsUnitsAndKeepsValue) {
+  ConvertBetween("Meter", "Yard", "5");
+  Choose(IDC_CATEGORY, "Mass");
+  EXPECT_EQ(&MassConverter, CurrentConverter);
+  EXPECT_EQ(0, SendMessageA(Item(IDC_FROM_UNIT), CB_GETCURSEL, 0, 0));
+  EXPECT_EQ(0, SendMessageA(Item(IDC_TO_UNIT), CB_GETCURSEL, 0, 0));
+  EXPECT_EQ("5", Text(IDC_VALUE));
+  const std::int32_t fromId = MassConverter.FromUnitIdAt(0);
+  const double factor = MassConverter.Factor(fromId, MassConverter.ToUnitIdAt(fromId, 0));
+  EXPECT_EQ(ResultPair(FormatFixed(5 * factor, 2), FormatScientific(5 * factor, 2)), Results());
+}
+
+TEST_F(ConverterDialogTest, SourceChangeResetsTarget) {
+  Choose(IDC_FROM_UNIT, "Meter");
+  Choose(IDC_TO_UNIT, "Yard");
+  Choose(IDC_FROM_UNIT, "Mile");
+  EXPECT_EQ("Angstrom", Selected(IDC_TO_UNIT));
+  EXPECT_EQ("Mile", Selected(IDC_FROM_UNIT));
+}
+
+TEST_F(ConverterDialogTest, HugePlainResultIsShownWhole) {
+  ConvertBetween("Kilometer", "Meter", "1e300");
+  SendMessageA(Item(IDC_DECIMALS_SPIN), UDM_SETPOS32, 0, 15);
+  SetValue("1e300");
+  const std::string plain = Text(IDC_RESULT);
+  EXPECT_GT(plain.size(), 300u);
+  EXPECT_EQ(FormatFixed(1e300 * 1000.0, 15), plain);
+  EXPECT_EQ("1.000000000000000e+303", Text(IDC_RESULT_SCI));
+}
+
+TEST_F(ConverterDialogTest, OverflowingProductShowsInfinity) {
+  ConvertBetween("Kilometer", "Nanometer", "1e308");
+  EXPECT_EQ(ResultPair("inf", "inf"), Results());
+  SetValue("-1e308");
+  EXPECT_EQ(ResultPair("-inf", "-inf"), Results());
+}
+
+TEST_F(ConverterDialogTest, UnreadableDecimalsKeepTheLastValidPosition) {
+  ConvertBetween("Centimeter", "Inch", "1");
+  PressArrow(VK_UP);
+  PressArrow(VK_UP);
+  for (const char* typed : {"99", "abc", "-1", "16"}) {
+    SetDlgItemTextA(dialog, IDC_DECIMALS, typed);
+    SetValue("1");
+    EXPECT_EQ(ResultPair("0.3937", "3.9370e-001"), Results()) << typed;
+  }
+  // Typing a decimals count requests no recalculation of its own.
+  SetDlgItemTextA(dialog, IDC_DECIMALS, "3");
+  PumpMessages(dialog);
+  EXPECT_EQ("0.3937", Text(IDC_RESULT));
+  SetValue("1");
+  EXPECT_EQ(ResultPair("0.394", "3.937e-001"), Results());
+}
+
+TEST_F(ConverterDialogTest, EscapeAndEnterLeaveTheDialogOpen) {
+  TopLevelWindowGuard guard;
+  SetFocus(Item(IDC_VALUE));
+  for (WPARAM key : {VK_ESCAPE, VK_RETURN}) {
+    MSG msg{Item(IDC_VALUE), WM_KEYDOWN, key, 1, 0, {0, 0}};
+    IsDialogMessageA(dialog, &msg);
+    PumpMessages(dialog);
+    EXPECT_TRUE(IsWindowVisible(dialog)) << key;
+    EXPECT_EQ(dialog, hConvDlg) << key;
+  }
+  MSG quit;
+  EXPECT_FALSE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+  EXPECT_EQ(0, TopLevelWindowGuard::refused);
+}
+
+TEST_F(ConverterDialogTest, CloseClearsHandleDestroysDialogAndQuitsWithZero) {
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_CLOSE, BN_CLICKED),
+               reinterpret_cast<LPARAM>(Item(IDC_CLOSE)));
+  EXPECT_EQ(nullptr, hConvDlg);
+  EXPECT_FALSE(IsWindow(dialog));
+  MSG msg;
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(0u, msg.wParam);
+}
+
+TEST_F(ConverterDialogTest, HandlersAnswerAsDialogProceduresAndNeverConvertInPlace) {
+  struct Case {
+    WPARAM wParam;
+    INT_PTR expected;
+    bool requestsRecalculation;
+  };
+  const Case cases[] = {
+      {MAKEWPARAM(IDC_VALUE, EN_UPDATE), TRUE, true},
+      {MAKEWPARAM(IDC_VALUE, EN_CHANGE), TRUE, false},
+      {MAKEWPARAM(IDC_TO_UNIT, CBN_SELCHANGE), TRUE, true},
+      {MAKEWPARAM(IDC_TO_UNIT, CBN_DROPDOWN), TRUE, false},
+      {MAKEWPARAM(IDC_DECIMALS, EN_UPDATE), FALSE, false},
+      {MAKEWPARAM(IDC_RESULT, EN_UPDATE), FALSE, false},
+      {MAKEWPARAM(IDOK, BN_CLICKED), FALSE, false},
+      {MAKEWPARAM(IDCANCEL, BN_CLICKED), FALSE, false},
+  };
+  SetValue("7");
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.expected, ConvDlgProc(dialog, WM_COMMAND, c.wParam, 0)) << LOWORD(c.wParam);
+    MSG msg;
+    EXPECT_EQ(c.requestsRecalculation,
+              PeekMessageA(&msg, dialog, WM_COMMAND, WM_COMMAND, PM_REMOVE) != 0)
+        << LOWORD(c.wParam);
+  }
+  NMHDR fromSpin{Item(IDC_DECIMALS_SPIN), IDC_DECIMALS_SPIN, UDN_DELTAPOS};
+  NMHDR fromElsewhere{Item(IDC_RESULT), IDC_RESULT, UDN_DELTAPOS};
+  EXPECT_EQ(FALSE,
+            ConvDlgProc(dialog, WM_NOTIFY, IDC_RESULT, reinterpret_cast<LPARAM>(&fromElsewhere)));
+  MSG msg;
+  EXPECT_FALSE(PeekMessageA(&msg, dialog, WM_COMMAND, WM_COMMAND, PM_NOREMOVE));
+  EXPECT_EQ(FALSE,
+            ConvDlgProc(dialog, WM_NOTIFY, IDC_DECIMALS_SPIN, reinterpret_cast<LPARAM>(&fromSpin)));
+  EXPECT_TRUE(PeekMessageA(&msg, dialog, WM_COMMAND, WM_COMMAND, PM_NOREMOVE));
+  SetDlgItemTextA(dialog, IDC_VALUE, "8");  // requests, but the result waits for the loop
+  EXPECT_EQ("0.00", Text(IDC_RESULT));
+  EXPECT_EQ("7.00e-008", Text(IDC_RESULT_SCI));
+  PumpMessages(dialog);
+  EXPECT_EQ("8.00e-008", Text(IDC_RESULT_SCI));
+}
+
+TEST_F(ConverterDialogTest, RecalculationWithoutAUnitSelectionChangesNothing) {
+  SetValue("7");
+  for (int list : {IDC_FROM_UNIT, IDC_TO_UNIT}) {
+    SendMessageA(Item(list), CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    SetDlgItemTextA(dialog, IDC_VALUE, "8");
+    EXPECT_EQ(FALSE, ConvDlgProc(dialog, WM_COMMAND, MAKEWPARAM(IDC_RECALC, 0), 0)) << list;
+    EXPECT_EQ(ResultPair("0.00", "7.00e-008"), Results()) << list;
+    SendMessageA(Item(list), CB_SETCURSEL, 0, 0);
+    SetDlgItemTextA(dialog, IDC_VALUE, "7");
+  }
+  EXPECT_EQ(TRUE, ConvDlgProc(dialog, WM_COMMAND, MAKEWPARAM(IDC_RECALC, 0), 0));
+}
+
+TEST(CenterWindowTest, CentresInTheFullScreenArea) {
+  const HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 5, 7, 200, 100, nullptr, nullptr,
+                                      nullptr, nullptr);
+  ASSERT_NE(nullptr, window);
+  CenterWindow(window);
+  RECT bounds;
+  GetWindowRect(window, &bounds);
+  EXPECT_EQ((GetSystemMetrics(SM_CXFULLSCREEN) - 200) / 2, bounds.left);
+  EXPECT_EQ((GetSystemMetrics(SM_CYFULLSCREEN) - 100) / 2, bounds.top);
+  EXPECT_EQ(200, bounds.right - bounds.left);
+  CenterWindow(nullptr);
+  DestroyWindow(window);
+}
+
+class FillComboTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    combo = CreateWindowExA(0, "COMBOBOX", "", WS_POPUP | CBS_DROPDOWNLIST | CBS_SORT, 0, 0, 100,
+                            100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, combo);
+  }
+  void TearDown() override { DestroyWindow(combo); }
+  HWND combo = nullptr;
+};
+
+TEST_F(FillComboTest, ReplacesItemsAndNeverSelects) {
+  EXPECT_TRUE(FillCombo(combo, {"b", "a", "c"}));
+  EXPECT_TRUE(FillCombo(combo, {"Mile", "Angstrom"}));
+  EXPECT_EQ((std::vector<std::string>{"Angstrom", "Mile"}), ComboItems(combo));
+  EXPECT_EQ(CB_ERR, SendMessageA(combo, CB_GETCURSEL, 0, 0));
+  EXPECT_TRUE(FillCombo(combo, {}));
+  EXPECT_EQ(0, SendMessageA(combo, CB_GETCOUNT, 0, 0));
+}
+
+TEST_F(FillComboTest, RefusesSilentlyWhatIsNoWindow) {
+  TopLevelWindowGuard guard;
+  DestroyWindow(combo);
+  EXPECT_FALSE(FillCombo(combo, {"a"}));
+  EXPECT_FALSE(FillCombo(nullptr, {"a"}));
+  EXPECT_EQ(0, TopLevelWindowGuard::refused);
+}
+
+TEST(FailureMessageTest, StayWithinTheirBuffers) {
+  EXPECT_EQ("Error occurred while adding Cubic yard.", AddFailureMessage("Cubic yard"));
+  const std::string cut = AddFailureMessage(std::string(200, 'x'));
+  EXPECT_EQ("Error occurred while adding " + std::string(50, 'x') + ".", cut);
+  EXPECT_EQ("0 items. Cannot select an option in convert to combo.", SelectFailureMessage(0));
+  EXPECT_EQ("-2147483648 items. Cannot select an option in convert to combo.",
+            SelectFailureMessage(-2147483647 - 1));
+}
+
+TEST(FailureMessageTest, ErrorReportKeepsTextCodeAndSystemText) {
+  EXPECT_EQ("Cannot select a category. Failed with error 5: Access denied.\r\n",
+            FormatErrorReport("Cannot select a category.", 5, "Access denied.\r\n"));
+  EXPECT_EQ("ConvDlgProc Failed with error -536870911: (no system text for this code)\r\n",
+            FormatErrorReport("ConvDlgProc", -536870911, nullptr));
+  const std::string cut = FormatErrorReport(std::string(2000, 'y').c_str(), 0, "z");
+  EXPECT_EQ(MaxErrorReportLength, cut.size());
+  EXPECT_EQ(std::string(1023, 'y'), cut);
+}
+
+// The shell's main window, created hidden while a converter dialog already exists.
+class MainWindowTest : public ConverterDialogTest {
+ protected:
+  void SetUp() override {
+    ConverterDialogTest::SetUp();
+    hAppInstance = GetModuleHandleA(nullptr);
+    LoadStringA(hAppInstance, ID_STR_CLASS, szMainClass, kShellTextSize);
+    LoadStringA(hAppInstance, ID_STR_TITLE, szAppTitle, kShellTextSize);
+    RegisterMainClass(hAppInstance);
+    mainWindow = CreateWindowExA(0, szMainClass, szAppTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0,
+                                 CW_USEDEFAULT, 0, nullptr, nullptr, hAppInstance, nullptr);
+    ASSERT_NE(nullptr, mainWindow);
+  }
+  void TearDown() override {
+    if (IsWindow(mainWindow)) DestroyWindow(mainWindow);
+    ConverterDialogTest::TearDown();
+  }
+  HWND mainWindow = nullptr;
+};
+
+BOOL CALLBACK CountVisible(HWND window, LPARAM count) {
+  if (IsWindowVisible(window)) ++*reinterpret_cast<int*>(count);
+  return TRUE;
+}
+
+TEST_F(MainWindowTest, StaysHiddenAndMakesNoSecondDialog) {
+  EXPECT_EQ(dialog, hConvDlg);
+  EXPECT_FALSE(IsWindowVisible(mainWindow));
+  EXPECT_EQ("Mensurator", WindowText(mainWindow));
+  int visible = 0;
+  EnumThreadWindows(GetCurrentThreadId(), CountVisible, reinterpret_cast<LPARAM>(&visible));
+  EXPECT_EQ(1, visible);
+}
+
+TEST_F(MainWindowTest, ExitCommandQuitsWithZero) {
+  SendMessageA(mainWindow, WM_COMMAND, ID_CMD_EXIT, 0);
+  EXPECT_FALSE(IsWindow(mainWindow));
+  MSG msg;
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(0u, msg.wParam);
+}
+
+HWND aboutOwner = nullptr;
+std::string aboutTitle;
+
+// Runs inside the About box's modal loop: notes the box, then dismisses it with Escape.
+void CALLBACK DismissAbout(HWND, UINT, UINT_PTR timer, DWORD) {
+  const HWND box = FindWindowA("#32770", "About");
+  if (box == nullptr) return;
+  KillTimer(nullptr, timer);
+  aboutOwner = GetWindow(box, GW_OWNER);
+  aboutTitle = WindowText(box);
+  PostMessageA(box, WM_KEYDOWN, VK_ESCAPE, 1);
+}
+
+TEST_F(MainWindowTest, AboutCommandRunsModalBoxOwnedByMainWindow) {
+  aboutOwner = nullptr;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 100, DismissAbout);
+  EXPECT_EQ(0, SendMessageA(mainWindow, WM_COMMAND, ID_CMD_ABOUT, 0));
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(nullptr, FindWindowA("#32770", "About"));
+  EXPECT_EQ(mainWindow, aboutOwner);
+  EXPECT_EQ("About", aboutTitle);
+  EXPECT_TRUE(IsWindow(mainWindow));
+}
+
+// The fatal report ends the process, so it runs in a child: this same program started again
+// with only FatalChildTest selected and the case named in an environment variable.
+const char kFatalCaseVariable[] = "MENSURATOR_FATAL_CASE";
+
+TEST(FatalChildTest, Run) {
+  const char* fatalCase = std::getenv(kFatalCaseVariable);
+  if (fatalCase == nullptr) GTEST_SKIP() << "runs only when started by FatalReportTest";
+  const std::string which = fatalCase;
+  if (which == "dialog") {
+    hConvDlg = nullptr;
+    hAppInstance = GetModuleHandleA("kernel32.dll");  // a module without the dialog template
+    lstrcpyA(szMainClass, "MensuratorChild");
+    RegisterMainClass(GetModuleHandleA(nullptr));
+    CreateWindowExA(0, szMainClass, "", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, nullptr, nullptr,
+                    GetModuleHandleA(nullptr), nullptr);
+  } else {
+    SetLastError(std::strtoul(fatalCase, nullptr, 10));
+    ReportErrorAndExit("Cannot select a category.");
+  }
+  FAIL() << "the process should have ended";
+}
+
+struct FatalOutcome {
+  std::string caption;
+  std::string text;
+  DWORD exitCode;
+};
+
+struct BoxSearch {
+  DWORD processId;
+  HWND box;
+};
+
+BOOL CALLBACK FindBoxOfProcess(HWND window, LPARAM search) {
+  auto* wanted = reinterpret_cast<BoxSearch*>(search);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  char className[16] = "";
+  GetClassNameA(window, className, sizeof className);
+  if (owner != wanted->processId || lstrcmpA(className, "#32770") != 0) return TRUE;
+  wanted->box = window;
+  return FALSE;
+}
+
+// Starts the child, reads the box it shows, presses OK and waits for the end, all bounded.
+FatalOutcome RunFatalChild(const char* fatalCase) {
+  char program[MAX_PATH];
+  GetModuleFileNameA(nullptr, program, MAX_PATH);
+  std::string commandLine = std::string("\"") + program + "\" --gtest_filter=FatalChildTest.Run";
+  SetEnvironmentVariableA(kFatalCaseVariable, fatalCase);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION child{};
+  const BOOL started = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                      nullptr, &startup, &child);
+  SetEnvironmentVariableA(kFatalCaseVariable, nullptr);
+  FatalOutcome outcome{"", "", STILL_ACTIVE};
+  if (!started) return outcome;
+
+  BoxSearch search{child.dwProcessId, nullptr};
+  for (int tries = 0; tries < 300 && search.box == nullptr; ++tries) {
+    Sleep(50);
+    EnumWindows(FindBoxOfProcess, reinterpret_cast<LPARAM>(&search));
+  }
+  if (search.box != nullptr) {
+    outcome.caption = WindowText(search.box);
+    outcome.text = WindowText(GetDlgItem(search.box, 0xFFFF));
+    PostMessageA(search.box, WM_COMMAND, IDOK, 0);
+  }
+  if (WaitForSingleObject(child.hProcess, 15000) == WAIT_TIMEOUT) {
+    TerminateProcess(child.hProcess, 1);
+  } else {
+    GetExitCodeProcess(child.hProcess, &outcome.exitCode);
+  }
+  CloseHandle(child.hThread);
+  CloseHandle(child.hProcess);
+  return outcome;
+}
+
+TEST(FatalReportTest, ShowsTextCodeAndSystemTextThenExitsWithTheCode) {
+  struct Case {
+    const char* code;
+    const char* shownCode;
+    DWORD exitCode;
+  };
+  for (const Case& c :
+       {Case{"5", "5", 5}, Case{"0", "0", 0}, Case{"3758096385", "-536870911", 0xE0000001}}) {
+    const FatalOutcome outcome = RunFatalChild(c.code);
+    EXPECT_EQ("Error", outcome.caption) << c.code;
+    const std::string start =
+        std::string("Cannot select a category. Failed with error ") + c.shownCode + ": ";
+    EXPECT_EQ(start, outcome.text.substr(0, start.size())) << c.code;
+    EXPECT_GT(outcome.text.size(), start.size()) << "system text missing for " << c.code;
+    EXPECT_EQ(c.exitCode, outcome.exitCode) << c.code;
+  }
+}
+
+TEST(FatalReportTest, MissingConverterDialogTemplateEndsTheProcess) {
+  const FatalOutcome outcome = RunFatalChild("dialog");
+  const std::string start = "Cannot create the converter dialog. Failed with error ";
+  ASSERT_EQ(start, outcome.text.substr(0, start.size()));
+  const long shownCode = std::strtol(outcome.text.c_str() + start.size(), nullptr, 10);
+  EXPECT_NE(0, shownCode);
+  EXPECT_EQ(static_cast<DWORD>(shownCode), outcome.exitCode);
+}
+
+}  // namespace
