@@ -13,8 +13,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // The dialog, created inside CreateWindowExA below, fills its lists from this.
   CurrentConverter = &LengthConverter;
 
-  LoadStringA(instance, ID_STR_TITLE, szAppTitle, kShellTextSize);
-  LoadStringA(instance, ID_STR_CLASS, szMainClass, kShellTextSize);
+  LoadStringA(instance, ID_STR_TITLE, szAppTitle, ShellTextSize);
+  LoadStringA(instance, ID_STR_CLASS, szMainClass, ShellTextSize);
   RegisterMainClass(instance);
   hAppInstance = instance;
 

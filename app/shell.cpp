@@ -6,8 +6,8 @@
 #include "ui/conv_dialog.h"
 
 HINSTANCE hAppInstance = nullptr;
-char szAppTitle[kShellTextSize];
-char szMainClass[kShellTextSize];
+char szAppTitle[ShellTextSize];
+char szMainClass[ShellTextSize];
 
 void RegisterMainClass(HINSTANCE instance) {
   WNDCLASSEXA windowClass;

@@ -5,11 +5,12 @@
 
 #include <windows.h>
 
-constexpr int kShellTextSize = 100;
+// Size of the title and class-name buffers, terminator included.
+constexpr int ShellTextSize = 100;
 
-extern HINSTANCE hAppInstance;
-extern char szAppTitle[kShellTextSize];
-extern char szMainClass[kShellTextSize];
+extern HINSTANCE hAppInstance;           // the program's module, for its resources
+extern char szAppTitle[ShellTextSize];   // the main window's title, from string ID_STR_TITLE
+extern char szMainClass[ShellTextSize];  // the main window's class, from string ID_STR_CLASS
 
 // Registers the main window class szMainClass of instance; a failure shows later, when the
 // main window cannot be created.

@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
