@@ -4,9 +4,12 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <system_error>
 
 namespace {
+
+constexpr std::int64_t kExponentCap = 1000000000000000000 / 10;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -28,9 +31,9 @@ ParsedNumber ReadDecimal(const char* text) {
 
   // The decimal exponent of the first non-zero digit, counted so that
   // out-of-range results can be told apart as too large or too small.
-  long leadExponent = 0;
+  std::int64_t leadExponent = 0;
   bool seenNonZero = false;
-  long digitsBeforePoint = 0;
+  std::int64_t digitsBeforePoint = 0;
   std::size_t digitCount = 0;
   while (IsDigit(*p)) {
     if (!seenNonZero && *p != '0') {
@@ -49,7 +52,7 @@ ParsedNumber ReadDecimal(const char* text) {
     while (IsDigit(*q)) {
       if (!seenNonZero && *q != '0') {
         seenNonZero = true;
-        leadExponent = -static_cast<long>(q - afterPoint) - 1;
+        leadExponent = -static_cast<std::int64_t>(q - afterPoint) - 1;
       }
       ++digitCount;
       ++q;
@@ -66,10 +69,11 @@ ParsedNumber ReadDecimal(const char* text) {
       ++q;
     }
     if (IsDigit(*q)) {
-      long exponent = 0;
+      std::int64_t exponent = 0;
       while (IsDigit(*q)) {
-        // Saturate: anything this large is out of range either way.
-        if (exponent < 100000) exponent = exponent * 10 + (*q - '0');
+        // Saturate far beyond any digit count a text can have, so that the
+        // sign of the sum below still tells too large from too small.
+        if (exponent < kExponentCap) exponent = exponent * 10 + (*q - '0');
         ++q;
       }
       leadExponent += exponentNegative ? -exponent : exponent;

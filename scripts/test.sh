@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the portable part natively under
 # AddressSanitizer and UndefinedBehaviorSanitizer, the benchmarks once as a
-# smoke test, and the 32-bit Windows build under Wine in one Xvfb display.
+# smoke test, the fuzz targets for a bounded time (30 s each), and the 32-bit
+# Windows build under Wine in one Xvfb display.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,6 +15,8 @@ ctest --preset native
 cmake --preset bench >/dev/null
 cmake --build --preset bench
 ctest --preset bench
+
+scripts/fuzz.sh 30
 
 cmake --preset win32 >/dev/null
 cmake --build --preset win32

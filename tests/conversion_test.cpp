@@ -125,6 +125,26 @@ TEST_F(ConvertTest, UnderflowDoesNotLeakIntoTheNextCall) {
   EXPECT_EQ(5000.0, r.value);
 }
 
+// The range is judged from the digits and the exponent together, however
+// long the text: a million zeros must not hide a huge exponent.
+TEST_F(ConvertTest, RangeOfVeryLongTexts) {
+  const std::string zeros(1000000, '0');
+  const ConversionResult large = Convert(5, 6, ("0." + zeros + "1e99999999").c_str());
+  EXPECT_TRUE(large.failed);
+  EXPECT_EQ(kInf, large.value);
+  EXPECT_EQ(0u, large.message.find("The value 0.000")) << large.message.substr(0, 20);
+  EXPECT_NE(std::string::npos, large.message.find("is too large."));
+
+  const ConversionResult small = Convert(5, 6, ("1" + zeros + "0e-99999999").c_str());
+  EXPECT_TRUE(small.failed);
+  EXPECT_EQ(0.0, small.value);
+  EXPECT_NE(std::string::npos, small.message.find("is too small."));
+
+  const ConversionResult fits = Convert(5, 6, ("1" + zeros + "e-1000000").c_str());
+  EXPECT_FALSE(fits.failed) << fits.message.substr(fits.message.size() - 20);
+  EXPECT_EQ(1000.0, fits.value);
+}
+
 struct SuccessCase {
   std::int32_t fromId;
   std::int32_t toId;
