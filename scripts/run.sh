@@ -21,9 +21,6 @@ export MENSURATOR_SCREENSHOT=$screenshot
 scripts/with-display.sh "$prefix" bash -c '
   set -euo pipefail
   prefix=$1 program=$2
-  # Wine draws the window frames itself: there is no window manager here.
-  scripts/wine-run.sh "$prefix" reg add "HKCU\\Software\\Wine\\X11 Driver" \
-    /v Managed /d N /f >/dev/null
   scripts/wine-run.sh "$prefix" "$program" &
   window=
   for _ in $(seq 1 100); do

@@ -1,0 +1,110 @@
+// Test probe for the fatal report: runs the real converter dialog code on one broken dialog or
+// bad argument, so that it meets an unrecoverable failure and ends the process.
+//   fatal_probe CASE [ERROR_CODE]
+// ERROR_CODE is the last error that the probe leaves behind where the failing call sets none:
+// in its refusing combo boxes, or before a call that fails without one. A probe that gets past
+// its failure returns kNotEnded.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "engine/converter.h"
+#include "res/resource_ids.h"
+#include "tables/unit_tables.h"
+#include "tests/fatal_probe_ids.h"
+#include "ui/conv_dialog.h"
+#include "ui/unit_lists.h"
+
+namespace {
+
+constexpr int kNotEnded = 99;
+constexpr int kUsage = 98;
+
+// A source position past the end of any unit list.
+constexpr std::int32_t kPositionWithoutUnit = 99;
+
+WNDPROC comboProc = nullptr;
+DWORD probeErrorCode = 0;
+
+LRESULT CALLBACK RefuseSelection(HWND combo, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == CB_SETCURSEL) {
+    SetLastError(probeErrorCode);
+    return CB_ERR;
+  }
+  return CallWindowProcA(comboProc, combo, message, wParam, lParam);
+}
+
+LRESULT CALLBACK RefuseItems(HWND combo, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == CB_ADDSTRING) {
+    SetLastError(probeErrorCode);
+    return CB_ERR;
+  }
+  return CallWindowProcA(comboProc, combo, message, wParam, lParam);
+}
+
+// Real combo boxes otherwise, so that the dialog code meets nothing else unusual.
+bool RegisterRefusingCombos() {
+  WNDCLASSEXA combo{};
+  combo.cbSize = sizeof combo;
+  if (!GetClassInfoExA(nullptr, "COMBOBOX", &combo)) return false;
+  comboProc = combo.lpfnWndProc;
+  combo.hInstance = GetModuleHandleA(nullptr);
+  combo.style &= ~CS_GLOBALCLASS;
+
+  combo.lpfnWndProc = RefuseSelection;
+  combo.lpszClassName = PROBE_NO_SELECTION_COMBO;
+  if (!RegisterClassExA(&combo)) return false;
+  combo.lpfnWndProc = RefuseItems;
+  combo.lpszClassName = PROBE_NO_ITEMS_COMBO;
+  return RegisterClassExA(&combo) != 0;
+}
+
+HWND CreateConverterDialog(int templateId) {
+  return CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), nullptr,
+                            ConvDlgProc, 0);
+}
+
+struct Case {
+  const char* name;
+  void (*run)();
+};
+
+const Case kCases[] = {
+    {"no-category", [] { CreateConverterDialog(ID_PROBE_NO_CATEGORY); }},
+    {"category-refuses-selection", [] { CreateConverterDialog(ID_PROBE_STUCK_CATEGORY); }},
+    {"source-refuses-selection", [] { CreateConverterDialog(ID_PROBE_STUCK_SOURCE); }},
+    {"no-target", [] { CreateConverterDialog(ID_PROBE_NO_TARGET); }},
+    {"target-refuses-names", [] { CreateConverterDialog(ID_PROBE_FULL_TARGET); }},
+    // The sound dialog, then a source position that names no unit, so no targets.
+    {"source-position-without-unit",
+     [] {
+       const HWND dialog = CreateConverterDialog(ID_DLG_CONVERTER);
+       if (dialog == nullptr) return;
+       SetLastError(probeErrorCode);
+       FillConvertTo(dialog, kPositionWithoutUnit);
+     }},
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return kUsage;
+  if (argc > 2) probeErrorCode = std::strtoul(argv[2], nullptr, 0);
+
+  // As the program's entry point does before the dialog exists.
+  CurrentConverter = &LengthConverter;
+  INITCOMMONCONTROLSEX commonControls{sizeof commonControls, ICC_UPDOWN_CLASS};
+  if (!InitCommonControlsEx(&commonControls) || !RegisterRefusingCombos()) return kUsage;
+
+  for (const Case& c : kCases) {
+    if (std::strcmp(argv[1], c.name) == 0) {
+      c.run();
+      return kNotEnded;
+    }
+  }
+  return kUsage;
+}

@@ -1,0 +1,147 @@
+// The fatal report as the user meets it: each of its texts shown once by a probe process that
+// runs the real dialog or entry point code into a failure, read from the box, and the process's
+// exit code compared with the code the box shows.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "process_driver.h"
+
+namespace {
+
+using driver::ChildProcess;
+
+constexpr int kMessageBoxTextId = 0xFFFF;
+
+// What the reporter shows when the system has no text for a code.
+const char kNoSystemText[] = "(no system text for this code)\r\n";
+
+struct FatalCase {
+  const char* name;
+  const char* program;
+  const char* arguments;
+  // FillCombo's own box, shown before the fatal report; null when there is none.
+  const char* firstBox;
+  const char* report;
+  // The codes the report may show; empty when any code will do.
+  std::vector<long> codes;
+};
+
+void PrintTo(const FatalCase& c, std::ostream* out) { *out << c.name; }
+
+// A customer code (bit 29) with the top bit set: no system text, shown as a negative number.
+constexpr DWORD kCustomerCode = 0xE0000001;
+
+// Any code will do, as long as the box and the exit code agree on it.
+const std::vector<long> kAnyCode;
+
+// GetDlgItem sets ERROR_CONTROL_ID_NOT_FOUND on Windows; Wine sets nothing, and nothing before
+// it in the dialog's set-up leaves an error there, so the report shows code 0.
+const std::vector<long> kMissingControlCodes = {ERROR_SUCCESS, ERROR_CONTROL_ID_NOT_FOUND};
+
+std::vector<long> Only(long code) { return {code}; }
+
+const FatalCase kCases[] = {
+    {"MissingControl", FATAL_PROBE_EXE, "no-category", nullptr, "ConvDlgProc",
+     kMissingControlCodes},
+    {"CategoryNotSelectable", FATAL_PROBE_EXE, "category-refuses-selection 1413", nullptr,
+     "Cannot select a category.", Only(ERROR_INVALID_INDEX)},
+    {"SourceNotSelectable", FATAL_PROBE_EXE, "source-refuses-selection 0xE0000001", nullptr,
+     "Cannot select \"convert from\" unit.", Only(static_cast<LONG>(kCustomerCode))},
+    {"MissingTargetList", FATAL_PROBE_EXE, "no-target", nullptr,
+     "FillConvertTo failed: invalid window handle.", kMissingControlCodes},
+    // The first box runs system code of its own, so the code the report finds is the system's.
+    {"TargetListRefusesNames", FATAL_PROBE_EXE, "target-refuses-names",
+     "Error occurred while adding Centimeter.", "Cannot fill \"convert to\" combo.", kAnyCode},
+    // Selecting in an empty list fails without an error code: the one set before stays.
+    {"SourceWithoutTargets", FATAL_PROBE_EXE, "source-position-without-unit 1168", nullptr,
+     "0 items. Cannot select an option in convert to combo.", Only(ERROR_NOT_FOUND)},
+    // The program file has no dialog resources at all, so the resource type is what is missing.
+    {"NoDialogTemplate", WITHOUT_DIALOG_EXE, "", nullptr, "Cannot create the converter dialog.",
+     Only(ERROR_RESOURCE_TYPE_NOT_FOUND)},
+};
+
+// The system's text for code, asked for as the reporter asks for it.
+std::string SystemText(DWORD code) {
+  char* text = nullptr;
+  if (!FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code,
+                      MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&text), 0,
+                      nullptr)) {
+    return kNoSystemText;
+  }
+  const std::string result = text;
+  LocalFree(text);
+  return result;
+}
+
+// A box of the process waiting for the user; null when none came or the process ended first.
+HWND WaitForErrorBox(const ChildProcess& child) {
+  HWND box = nullptr;
+  driver::WaitUntil([&] {
+    box = child.FindTopLevel("#32770", "Error");
+    return (box != nullptr && IsWindowVisible(box)) || !child.Running();
+  });
+  return box != nullptr && IsWindowVisible(box) ? box : nullptr;
+}
+
+// Presses OK and waits until the box is gone.
+bool PressOk(HWND box) {
+  PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+  return driver::WaitUntil([&] { return !IsWindow(box); });
+}
+
+// Texts of the buttons the box offers.
+std::vector<std::string> Buttons(HWND box) {
+  std::vector<std::string> texts;
+  for (HWND button : driver::VisibleChildren(box, "Button")) texts.push_back(driver::Text(button));
+  return texts;
+}
+
+class FatalReportTest : public testing::TestWithParam<FatalCase> {};
+
+TEST_P(FatalReportTest, ShowsTextCodeAndSystemTextThenExitsWithTheCode) {
+  const FatalCase& c = GetParam();
+  ChildProcess child(std::string("\"") + c.program + "\" " + c.arguments);
+  ASSERT_TRUE(child.Started()) << c.program << ": error " << child.StartError();
+
+  if (c.firstBox != nullptr) {
+    const HWND box = WaitForErrorBox(child);
+    ASSERT_NE(nullptr, box) << "no box for the failed name";
+    EXPECT_EQ(c.firstBox, driver::Text(GetDlgItem(box, kMessageBoxTextId)));
+    EXPECT_EQ(nullptr, GetWindow(box, GW_OWNER));
+    EXPECT_EQ(std::vector<std::string>{"OK"}, Buttons(box));
+    ASSERT_TRUE(PressOk(box)) << "first box does not close";
+  }
+
+  const HWND box = WaitForErrorBox(child);
+  ASSERT_NE(nullptr, box) << "no fatal report";
+  EXPECT_EQ(nullptr, GetWindow(box, GW_OWNER));
+  EXPECT_EQ(std::vector<std::string>{"OK"}, Buttons(box));
+  const std::string shown = driver::Text(GetDlgItem(box, kMessageBoxTextId));
+  const std::string lead = std::string(c.report) + " Failed with error ";
+  ASSERT_EQ(lead, shown.substr(0, lead.size())) << "whole text: " << shown;
+  const long code = std::strtol(shown.c_str() + lead.size(), nullptr, 10);
+  if (!c.codes.empty()) {
+    EXPECT_NE(c.codes.end(), std::find(c.codes.begin(), c.codes.end(), code))
+        << "code " << code << " is not one of " << testing::PrintToString(c.codes);
+  }
+  EXPECT_EQ(lead + std::to_string(code) + ": " + SystemText(static_cast<DWORD>(code)), shown);
+
+  ASSERT_TRUE(PressOk(box)) << "fatal report does not close";
+  DWORD exitCode = STILL_ACTIVE;
+  ASSERT_TRUE(child.WaitForExit(&exitCode)) << "still running after the report";
+  EXPECT_EQ(static_cast<DWORD>(code), exitCode);
+}
+
+INSTANTIATE_TEST_SUITE_P(Failures, FatalReportTest, testing::ValuesIn(kCases),
+                         [](const testing::TestParamInfo<FatalCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+}  // namespace

@@ -1,0 +1,42 @@
+# Tests of the finished program from outside: the real executable driven as a process of its
+# own, the fatal reports of broken dialogs in probe processes, and the DLLs the program needs.
+
+# Wine sees the build tree through drive Z:.
+set(MENSURATOR_PROGRAM_PATH "Z:$<TARGET_FILE:mensurator>")
+
+mensurator_add_test(program_test
+  SOURCES program_test.cpp process_driver.cpp)
+target_compile_definitions(program_test PRIVATE MENSURATOR_EXE="${MENSURATOR_PROGRAM_PATH}")
+add_dependencies(program_test mensurator)
+
+# The program's imports may name only DLLs that every Windows installation has.
+add_test(NAME program_imports
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/check_imports.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:mensurator>)
+
+# The check must also refuse: the toolchain's own C++ runtime DLL imports the MinGW DLLs that a
+# dynamically linked program would need.
+execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libstdc++-6.dll
+  OUTPUT_VARIABLE MENSURATOR_RUNTIME_DLL OUTPUT_STRIP_TRAILING_WHITESPACE)
+add_test(NAME program_imports_check_refuses
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/check_imports.sh ${CMAKE_OBJDUMP} ${MENSURATOR_RUNTIME_DLL})
+set_tests_properties(program_imports_check_refuses PROPERTIES PASS_REGULAR_EXPRESSION
+  "imports libwinpthread-1.dll: not a system DLL.*needs DLLs that Windows does not provide")
+
+# Probes that end in a fatal report: one runs the dialog code on broken templates, the other is
+# the program's own entry point with resources that lack the converter dialog.
+add_executable(fatal_probe WIN32 fatal_probe.cpp fatal_probe.rc $<TARGET_OBJECTS:mensurator_res>)
+target_link_libraries(fatal_probe PRIVATE mensurator_win mensurator_warnings)
+set_source_files_properties(fatal_probe.rc PROPERTIES OBJECT_DEPENDS
+  "${CMAKE_CURRENT_SOURCE_DIR}/fatal_probe_ids.h;${CMAKE_SOURCE_DIR}/res/resource_ids.h")
+
+add_executable(mensurator_without_dialog WIN32 ${CMAKE_SOURCE_DIR}/app/main.cpp without_dialog.rc)
+target_link_libraries(mensurator_without_dialog PRIVATE mensurator_win mensurator_warnings)
+set_source_files_properties(without_dialog.rc PROPERTIES OBJECT_DEPENDS
+  "${CMAKE_SOURCE_DIR}/res/resource_ids.h")
+
+mensurator_add_test(fatal_report_test
+  SOURCES fatal_report_test.cpp process_driver.cpp)
+target_compile_definitions(fatal_report_test PRIVATE
+  FATAL_PROBE_EXE="Z:$<TARGET_FILE:fatal_probe>"
+  WITHOUT_DIALOG_EXE="Z:$<TARGET_FILE:mensurator_without_dialog>")
+add_dependencies(fatal_report_test fatal_probe mensurator_without_dialog)
