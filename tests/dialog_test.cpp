@@ -1,6 +1,6 @@
 // In-process tests of the converter dialog: the real template and dialog procedure, driven by
 // the messages the system sends, with the queue pumped as the shell does and the controls read
-// back. Also the list filling, the shell's main window and the fatal report (in a child process).
+// back. Also the list filling and the shell's main window.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -489,116 +489,6 @@ TEST_F(ConverterDialogTest, MainWindowMakesNoSecondDialog) {
   EnumThreadWindows(GetCurrentThreadId(), CountDialogs, reinterpret_cast<LPARAM>(&dialogs));
   EXPECT_EQ(1, dialogs);
   DestroyWindow(mainWindow);
-}
-
-// The fatal report ends the process, so it runs in a child: this same program started again
-// with only FatalChildTest selected and the case named in an environment variable.
-const char kFatalCaseVariable[] = "MENSURATOR_FATAL_CASE";
-
-TEST(FatalChildTest, Run) {
-  const char* fatalCase = std::getenv(kFatalCaseVariable);
-  if (fatalCase == nullptr) GTEST_SKIP() << "runs only when started by FatalReportTest";
-  const std::string which = fatalCase;
-  if (which == "dialog") {
-    hConvDlg = nullptr;
-    hAppInstance = GetModuleHandleA("kernel32.dll");  // a module without the dialog template
-    lstrcpyA(szMainClass, "MensuratorChild");
-    RegisterMainClass(GetModuleHandleA(nullptr));
-    CreateWindowExA(0, szMainClass, "", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, nullptr, nullptr,
-                    GetModuleHandleA(nullptr), nullptr);
-  } else {
-    SetLastError(std::strtoul(fatalCase, nullptr, 10));
-    ReportErrorAndExit("Cannot select a category.");
-  }
-  FAIL() << "the process should have ended";
-}
-
-struct FatalOutcome {
-  std::string caption;
-  std::string text;
-  DWORD exitCode;
-};
-
-struct BoxSearch {
-  DWORD processId;
-  HWND box;
-};
-
-BOOL CALLBACK FindBoxOfProcess(HWND window, LPARAM search) {
-  auto* wanted = reinterpret_cast<BoxSearch*>(search);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  char className[16] = "";
-  GetClassNameA(window, className, sizeof className);
-  // Visible only once the box has set its texts.
-  if (owner != wanted->processId || lstrcmpA(className, "#32770") != 0 ||
-      !IsWindowVisible(window)) {
-    return TRUE;
-  }
-  wanted->box = window;
-  return FALSE;
-}
-
-// Starts the child, reads the box it shows, presses OK and waits for the end, all bounded.
-FatalOutcome RunFatalChild(const char* fatalCase) {
-  char program[MAX_PATH];
-  GetModuleFileNameA(nullptr, program, MAX_PATH);
-  std::string commandLine = std::string("\"") + program + "\" --gtest_filter=FatalChildTest.Run";
-  SetEnvironmentVariableA(kFatalCaseVariable, fatalCase);
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION child{};
-  const BOOL started = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                      nullptr, &startup, &child);
-  SetEnvironmentVariableA(kFatalCaseVariable, nullptr);
-  FatalOutcome outcome{"", "", STILL_ACTIVE};
-  if (!started) return outcome;
-
-  BoxSearch search{child.dwProcessId, nullptr};
-  for (int tries = 0; tries < 300 && search.box == nullptr; ++tries) {
-    Sleep(50);
-    EnumWindows(FindBoxOfProcess, reinterpret_cast<LPARAM>(&search));
-  }
-  if (search.box != nullptr) {
-    outcome.caption = WindowText(search.box);
-    outcome.text = WindowText(GetDlgItem(search.box, 0xFFFF));
-    PostMessageA(search.box, WM_COMMAND, IDOK, 0);
-  }
-  if (WaitForSingleObject(child.hProcess, 15000) == WAIT_TIMEOUT) {
-    TerminateProcess(child.hProcess, 1);
-  } else {
-    GetExitCodeProcess(child.hProcess, &outcome.exitCode);
-  }
-  CloseHandle(child.hThread);
-  CloseHandle(child.hProcess);
-  return outcome;
-}
-
-TEST(FatalReportTest, ShowsTextCodeAndSystemTextThenExitsWithTheCode) {
-  struct Case {
-    const char* code;
-    const char* shownCode;
-    DWORD exitCode;
-  };
-  for (const Case& c :
-       {Case{"5", "5", 5}, Case{"0", "0", 0}, Case{"3758096385", "-536870911", 0xE0000001}}) {
-    const FatalOutcome outcome = RunFatalChild(c.code);
-    EXPECT_EQ("Error", outcome.caption) << c.code;
-    const std::string start =
-        std::string("Cannot select a category. Failed with error ") + c.shownCode + ": ";
-    EXPECT_EQ(start, outcome.text.substr(0, start.size())) << c.code;
-    EXPECT_GT(outcome.text.size(), start.size()) << "system text missing for " << c.code;
-    EXPECT_EQ(c.exitCode, outcome.exitCode) << c.code;
-  }
-}
-
-TEST(FatalReportTest, MissingConverterDialogTemplateEndsTheProcess) {
-  const FatalOutcome outcome = RunFatalChild("dialog");
-  const std::string start = "Cannot create the converter dialog. Failed with error ";
-  ASSERT_EQ(start, outcome.text.substr(0, start.size()));
-  const long shownCode = std::strtol(outcome.text.c_str() + start.size(), nullptr, 10);
-  EXPECT_NE(0, shownCode);
-  EXPECT_EQ(static_cast<DWORD>(shownCode), outcome.exitCode);
 }
 
 }  // namespace
