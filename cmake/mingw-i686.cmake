@@ -17,3 +17,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse")
 set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+
+# Reproducible builds: the same sources give the same program wherever they
+# and the build folder lie, and whenever it is linked. Compiled-in paths
+# (__FILE__, debug information) are relative to the source folder, and the
+# PE header carries no link time.
+string(APPEND CMAKE_C_FLAGS_INIT " -ffile-prefix-map=${CMAKE_SOURCE_DIR}/=")
+string(APPEND CMAKE_CXX_FLAGS_INIT " -ffile-prefix-map=${CMAKE_SOURCE_DIR}/=")
+string(APPEND CMAKE_EXE_LINKER_FLAGS_INIT " -Wl,--no-insert-timestamp")

@@ -12,8 +12,9 @@ fi
 export WINEPREFIX=$1
 shift
 export WINEDEBUG=-all
-# No Mono or Gecko: their installers would ask on first start.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono or Gecko (their installers would ask on first start), and no menu
+# builder, which would copy shortcuts out of the prefix into the home folder.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 mkdir -p "$WINEPREFIX"
 (

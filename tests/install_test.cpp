@@ -1,0 +1,258 @@
+// The release as a user gets it: the shipped program's version resource, and its Windows
+// Installer package put through a silent install with msiexec, a start of the installed program
+// from where the package put it, and an uninstall that must leave nothing behind.
+#include <windows.h>
+
+#include <msi.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "process_driver.h"
+
+namespace {
+
+using driver::ChildProcess;
+
+// Written out rather than taken from the program's header, as the outside world knows it.
+constexpr int kCloseId = 1004;
+
+// msiexec under Wine needs a few seconds for this package, much more on a loaded machine.
+constexpr DWORD kMsiexecTimeoutMs = 120000;
+
+std::string WindowsPath(std::string path) {
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  return path;
+}
+
+const std::string kPackage = WindowsPath(MENSURATOR_MSI);
+const std::string kLogFolder = WindowsPath(MENSURATOR_MSI_LOG_DIR);
+
+std::string Folder(int csidl) {
+  char path[MAX_PATH] = "";
+  if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return "";
+  return path;
+}
+
+bool Exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The version resource of a file: its fixed part and its US English Unicode strings, as
+// Explorer's file properties read them.
+class VersionInfo {
+ public:
+  explicit VersionInfo(const std::string& file) {
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(file.c_str(), &ignored);
+    data_.resize(size);
+    if (size == 0 || !GetFileVersionInfoA(file.c_str(), 0, size, data_.data())) data_.clear();
+  }
+
+  bool Found() const { return !data_.empty(); }
+
+  const VS_FIXEDFILEINFO* Fixed() const {
+    return static_cast<const VS_FIXEDFILEINFO*>(Query("\\", sizeof(VS_FIXEDFILEINFO)));
+  }
+
+  // Language and code page of the first translation, 0 when there is none.
+  DWORD Translation() const {
+    const auto* pair = static_cast<const WORD*>(Query("\\VarFileInfo\\Translation", 4));
+    return pair == nullptr ? 0 : MAKELONG(pair[1], pair[0]);
+  }
+
+  // The string, or "(none)" when the table lacks it.
+  std::string String(const std::string& name) const {
+    const void* value = Query("\\StringFileInfo\\040904B0\\" + name, 1);
+    return value == nullptr ? "(none)" : static_cast<const char*>(value);
+  }
+
+ private:
+  const void* Query(const std::string& path, UINT minimumLength) const {
+    void* value = nullptr;
+    UINT length = 0;
+    if (data_.empty() ||
+        !VerQueryValueA(const_cast<char*>(data_.data()), path.c_str(), &value, &length) ||
+        length < minimumLength) {
+      return nullptr;
+    }
+    return value;
+  }
+
+  std::vector<char> data_;
+};
+
+// A version as four dotted numbers, from its two halves in a VS_FIXEDFILEINFO.
+std::string Dotted(DWORD mostSignificant, DWORD leastSignificant) {
+  return std::to_string(HIWORD(mostSignificant)) + "." + std::to_string(LOWORD(mostSignificant)) +
+         "." + std::to_string(HIWORD(leastSignificant)) + "." +
+         std::to_string(LOWORD(leastSignificant));
+}
+
+bool Installed() { return MsiQueryProductStateA(MENSURATOR_PRODUCT_CODE) == INSTALLSTATE_DEFAULT; }
+
+// Runs msiexec with the given action (/i, /x) on the package, with no user interface and a
+// verbose log named after the action.
+testing::AssertionResult RunMsiexec(const std::string& action, const std::string& logName) {
+  const std::string log = kLogFolder + "\\" + logName;
+  ChildProcess msiexec("msiexec " + action + " \"" + kPackage + "\" /qn /l*v \"" + log + "\"");
+  if (!msiexec.Started()) {
+    return testing::AssertionFailure() << "msiexec did not start: error " << msiexec.StartError();
+  }
+  DWORD exitCode = 0;
+  if (!msiexec.WaitForExit(&exitCode, kMsiexecTimeoutMs)) {
+    return testing::AssertionFailure() << "msiexec " << action << " still running; log " << log;
+  }
+  if (exitCode != ERROR_SUCCESS) {
+    return testing::AssertionFailure()
+           << "msiexec " << action << " exited with " << exitCode << "; log " << log;
+  }
+  return testing::AssertionSuccess();
+}
+
+// Whatever a check finds, the package does not stay installed in the test's Wine prefix.
+struct UninstallWhenLeft {
+  ~UninstallWhenLeft() {
+    if (Installed()) RunMsiexec("/x", "cleanup.log");
+  }
+};
+
+// The path a shell link points to, or why it could not be read.
+std::string LinkTarget(const std::string& link) {
+  wchar_t wideLink[MAX_PATH] = L"";
+  if (MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wideLink, MAX_PATH) == 0) {
+    return "(path too long)";
+  }
+  CoInitialize(nullptr);
+  std::string target = "(no shell link object)";
+  IShellLinkA* shellLink = nullptr;
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                 reinterpret_cast<void**>(&shellLink)))) {
+    target = "(unreadable link)";
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+      char path[MAX_PATH] = "";
+      if (SUCCEEDED(file->Load(wideLink, STGM_READ)) &&
+          SUCCEEDED(shellLink->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH))) {
+        target = path;
+      }
+      file->Release();
+    }
+    shellLink->Release();
+  }
+  CoUninitialize();
+  return target;
+}
+
+// Wine's menu builder copies every new Start menu shortcut into the Linux desktop's menus,
+// outside the prefix and out of reach of the uninstall; an empty override keeps it from starting.
+bool KeepWineMenuBuilderAway() {
+  HKEY overrides = nullptr;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", 0, nullptr, 0,
+                      KEY_SET_VALUE, nullptr, &overrides, nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  const bool set = RegSetValueExA(overrides, "winemenubuilder.exe", 0, REG_SZ,
+                                  reinterpret_cast<const BYTE*>(""), 1) == ERROR_SUCCESS;
+  RegCloseKey(overrides);
+  return set;
+}
+
+TEST(ReleaseProgram, CarriesItsVersionAndName) {
+  const VersionInfo info(WindowsPath(MENSURATOR_RELEASE_EXE));
+  ASSERT_TRUE(info.Found()) << MENSURATOR_RELEASE_EXE << " has no version resource";
+  const VS_FIXEDFILEINFO* fixed = info.Fixed();
+  ASSERT_NE(nullptr, fixed);
+  EXPECT_EQ(VS_FFI_SIGNATURE, fixed->dwSignature);
+  EXPECT_EQ(MENSURATOR_RELEASE_VERSION, Dotted(fixed->dwFileVersionMS, fixed->dwFileVersionLS));
+  EXPECT_EQ(MENSURATOR_RELEASE_VERSION,
+            Dotted(fixed->dwProductVersionMS, fixed->dwProductVersionLS));
+  EXPECT_EQ(static_cast<DWORD>(VFT_APP), fixed->dwFileType);
+  EXPECT_EQ(0u, fixed->dwFileFlags & fixed->dwFileFlagsMask) << "marked debug or pre-release";
+  EXPECT_EQ(MAKELONG(1200, 0x0409), info.Translation()) << "not US English, Unicode";
+
+  EXPECT_EQ("Mensurator", info.String("ProductName"));
+  EXPECT_EQ("Mensurator unit converter", info.String("FileDescription"));
+  EXPECT_EQ(MENSURATOR_RELEASE_VERSION, info.String("FileVersion"));
+  EXPECT_EQ(MENSURATOR_RELEASE_VERSION, info.String("ProductVersion"));
+  EXPECT_EQ("mensurator.exe", info.String("OriginalFilename"));
+  EXPECT_EQ("mensurator", info.String("InternalName"));
+  EXPECT_NE("(none)", info.String("CompanyName"));
+  EXPECT_NE("(none)", info.String("LegalCopyright"));
+}
+
+TEST(Installer, InstallsRunsAndUninstallsWithoutTrace) {
+  ASSERT_TRUE(KeepWineMenuBuilderAway());
+  const std::string programFolder = Folder(CSIDL_PROGRAM_FILES) + "\\Mensurator";
+  const std::string program = programFolder + "\\mensurator.exe";
+  // Windows puts the shortcuts of a per-machine package into the Start menu of all users;
+  // Wine's Windows Installer puts them into the installing user's.
+  const std::vector<std::string> menuFolders = {Folder(CSIDL_COMMON_PROGRAMS) + "\\Mensurator",
+                                                Folder(CSIDL_PROGRAMS) + "\\Mensurator"};
+  ASSERT_NE("\\Mensurator", programFolder);
+
+  // A run that was stopped half-way may have left the package installed.
+  if (Installed()) {
+    ASSERT_TRUE(RunMsiexec("/x", "leftover.log"));
+  }
+  ASSERT_FALSE(Exists(programFolder)) << programFolder << " there before installing";
+  for (const std::string& folder : menuFolders) {
+    ASSERT_FALSE(Exists(folder)) << folder << " there before installing";
+  }
+  const UninstallWhenLeft cleanup;
+
+  ASSERT_TRUE(RunMsiexec("/i", "install.log"));
+  ASSERT_TRUE(Installed()) << "Windows Installer does not know the product";
+  char version[32] = "";
+  DWORD size = sizeof version;
+  EXPECT_EQ(
+      static_cast<UINT>(ERROR_SUCCESS),
+      MsiGetProductInfoA(MENSURATOR_PRODUCT_CODE, INSTALLPROPERTY_VERSIONSTRING, version, &size));
+  EXPECT_STREQ(MENSURATOR_RELEASE_VERSION, version);
+
+  ASSERT_TRUE(Exists(program)) << program;
+  const VersionInfo info(program);
+  EXPECT_EQ("Mensurator", info.String("ProductName")) << program;
+  EXPECT_EQ(MENSURATOR_RELEASE_VERSION, info.String("FileVersion")) << program;
+  std::string shortcut;
+  for (const std::string& folder : menuFolders) {
+    const std::string link = folder + "\\Mensurator.lnk";
+    if (shortcut.empty() && Exists(link)) shortcut = link;
+  }
+  ASSERT_FALSE(shortcut.empty()) << "no Mensurator.lnk in " << menuFolders[0] << " or "
+                                 << menuFolders[1];
+  const std::string target = LinkTarget(shortcut);
+  EXPECT_EQ(0, lstrcmpiA(program.c_str(), target.c_str())) << shortcut << " points to " << target;
+
+  {
+    ChildProcess converter("\"" + program + "\"");
+    ASSERT_TRUE(converter.Started()) << program << ": error " << converter.StartError();
+    const HWND dialog = converter.WaitForTopLevel("#32770", "Mensurator");
+    ASSERT_NE(nullptr, dialog) << "no converter dialog";
+    EXPECT_TRUE(driver::WaitUntil([&] { return IsWindowVisible(dialog) != FALSE; }))
+        << "converter dialog not visible";
+    PostMessageW(GetDlgItem(dialog, kCloseId), BM_CLICK, 0, 0);
+    DWORD exitCode = 1;
+    ASSERT_TRUE(converter.WaitForExit(&exitCode)) << "still running after Close";
+    EXPECT_EQ(0u, exitCode);
+  }
+
+  ASSERT_TRUE(RunMsiexec("/x", "uninstall.log"));
+  EXPECT_FALSE(Installed()) << "Windows Installer still knows the product";
+  EXPECT_FALSE(Exists(program)) << program;
+  EXPECT_FALSE(Exists(programFolder)) << programFolder;
+  EXPECT_FALSE(Exists(shortcut)) << shortcut;
+  for (const std::string& folder : menuFolders) EXPECT_FALSE(Exists(folder)) << folder;
+  HKEY key = nullptr;
+  EXPECT_NE(ERROR_SUCCESS,
+            RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Mensurator", 0, KEY_READ, &key))
+      << "HKCU\\Software\\Mensurator left behind";
+  if (key != nullptr) RegCloseKey(key);
+}
+
+}  // namespace

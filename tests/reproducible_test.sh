@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Builds the release twice, from two copies of the sources at different paths, each in its own
+# build folder, in different time zones and under different umasks, and checks that the shipped
+# files come out the same, byte for byte:
+#   reproducible_test.sh SOURCE_DIR WORK_DIR
+# WORK_DIR is emptied first and kept afterwards, for a look at any difference.
+set -euo pipefail
+
+source=$(cd "$1" && pwd)
+work=$2
+files=(mensurator.exe mensurator.msi mensurator.zip)
+
+rm -rf "$work"
+mkdir -p "$work"
+work=$(cd "$work" && pwd)
+
+# Copies the sources to $1 and builds the release there with the win32 preset, less the tests.
+build_copy() {
+  local copy=$1
+  mkdir -p "$copy"
+  tar -C "$source" --exclude=./build --exclude=./.git -cf - . | tar -C "$copy" -xf -
+  (
+    cd "$copy"
+    cmake --preset win32 -DBUILD_TESTING=OFF >"$copy.log" 2>&1
+    cmake --build --preset win32 -j2 --target release >>"$copy.log" 2>&1
+  ) || { echo "build in $copy failed:"; tail -n 30 "$copy.log"; return 1; }
+}
+
+first=$work/one/mensurator
+second=$work/second-copy/sources/of/mensurator
+(umask 022 && TZ=UTC build_copy "$first")
+(umask 077 && TZ=Pacific/Kiritimati build_copy "$second")
+
+status=0
+for file in "${files[@]}"; do
+  a=$first/build/win32/release/$file
+  b=$second/build/win32/release/$file
+  sha256sum "$a" "$b"
+  if ! cmp "$a" "$b"; then
+    cmp -l "$a" "$b" | head -n 10 || true  # cmp fails on any difference
+    status=1
+  fi
+done
+[ "$status" -eq 0 ] && echo "The release is the same in both builds."
+exit "$status"
