@@ -328,6 +328,18 @@ TEST_F(ConverterDialogTest, UnreadableDecimalsKeepTheLastValidPosition) {
   EXPECT_EQ(ResultPair("0.394", "3.937e-001"), Results());
 }
 
+// Steps taken while the value does not convert still count once it does,
+// even when the decimals field holds a text the control cannot read.
+TEST_F(ConverterDialogTest, StepsWhileResultsAreBlankSurviveAnUnreadableField) {
+  ConvertBetween("Centimeter", "Kilometer", "1e999");
+  EXPECT_EQ(ResultPair("", ""), Results());
+  PressArrow(VK_UP);
+  EXPECT_EQ(3, Decimals());
+  SetDlgItemTextA(dialog, IDC_DECIMALS, "x");
+  SetValue("1");
+  EXPECT_EQ(ResultPair("0.000", "1.000e-005"), Results());
+}
+
 TEST_F(ConverterDialogTest, EscapeAndEnterLeaveTheDialogOpen) {
   Show();
   TopLevelWindowGuard guard;

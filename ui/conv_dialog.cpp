@@ -32,7 +32,7 @@ Converter* const kCategoryConverters[] = {&LengthConverter, &AreaConverter, &Mas
 constexpr LRESULT kCategoryCount = sizeof kCategoryConverters / sizeof kCategoryConverters[0];
 
 // The up-down control's buddy can hold any text the user types; this is the last position
-// that read back cleanly, used whenever the current one does not.
+// within 0..15 that the control answered, used whenever the current answer is not.
 int lastValidDecimals = kInitialDecimals;
 
 HWND RequireItem(HWND hDlg, int id) {
@@ -51,14 +51,13 @@ void RequestRecalculation(HWND hDlg) {
                reinterpret_cast<LPARAM>(GetDlgItem(hDlg, IDC_RECALC)));
 }
 
+// When the buddy text is unreadable the control answers with its own
+// position, which arrow steps keep up to date; only an answer outside 0..15
+// falls back to the last one that was usable.
 int CurrentDecimals(HWND hDlg) {
-  BOOL unreadable = FALSE;
   const int position =
-      static_cast<int>(SendMessageA(RequireItem(hDlg, IDC_DECIMALS_SPIN), UDM_GETPOS32, 0,
-                                    reinterpret_cast<LPARAM>(&unreadable)));
-  if (!unreadable && position >= kMinDecimals && position <= kMaxDecimals) {
-    lastValidDecimals = position;
-  }
+      static_cast<int>(SendMessageA(RequireItem(hDlg, IDC_DECIMALS_SPIN), UDM_GETPOS32, 0, 0));
+  if (position >= kMinDecimals && position <= kMaxDecimals) lastValidDecimals = position;
   return lastValidDecimals;
 }
 
