@@ -12,13 +12,12 @@
 #include <vector>
 
 #include "process_driver.h"
+#include "program_ids.h"
 
 namespace {
 
 using driver::ChildProcess;
-
-// Written out rather than taken from the program's header, as the outside world knows it.
-constexpr int kCloseId = 1004;
+using program_ids::kCloseId;
 
 // msiexec under Wine needs a few seconds for this package, much more on a loaded machine.
 constexpr DWORD kMsiexecTimeoutMs = 120000;

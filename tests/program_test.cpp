@@ -11,26 +11,15 @@
 #include <vector>
 
 #include "process_driver.h"
+#include "program_ids.h"
 
 namespace {
 
 using driver::ChildProcess;
+using namespace program_ids;
 
-// The ids by which the outside world knows the program, written out rather than taken from
-// the program's own header, so that a changed id shows up here.
-constexpr int kValueId = 1001;
-constexpr int kCategoryId = 1008;
-constexpr int kFromUnitId = 1000;
-constexpr int kToUnitId = 1002;
-constexpr int kResultId = 1003;
-constexpr int kResultSciId = 1009;
-constexpr int kDecimalsId = 1007;
-constexpr int kCloseId = 1004;
-constexpr int kMenuId = 109;
 // Controls without an id of their own, such as labels, have -1 as a 16-bit id.
 constexpr int kUnnamedControlId = 0xFFFF;
-constexpr UINT kAboutCommand = 104;
-constexpr UINT kExitCommand = 105;
 
 class ProgramTest : public testing::Test {
  protected:

@@ -24,25 +24,14 @@
 #include "engine/conversion.h"
 #include "engine/converter.h"
 #include "process_driver.h"
+#include "program_ids.h"
 #include "tables/unit_tables.h"
 #include "ui/result_format.h"
 
 namespace {
 
 using driver::ChildProcess;
-
-// The ids by which the outside world knows the program, written out rather than taken from
-// the program's own header, so that a changed id shows up here.
-constexpr int kValueId = 1001;
-constexpr int kCategoryId = 1008;
-constexpr int kFromUnitId = 1000;
-constexpr int kToUnitId = 1002;
-constexpr int kResultId = 1003;
-constexpr int kResultSciId = 1009;
-constexpr int kDecimalsId = 1007;
-constexpr int kSpinId = 1006;
-constexpr int kCloseId = 1004;
-constexpr UINT kAboutCommand = 104;
+using namespace program_ids;
 
 constexpr unsigned long kDefaultSeed = 20240611;
 constexpr unsigned long kDefaultActions = 10000;
