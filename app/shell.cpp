@@ -79,7 +79,8 @@ INT_PTR CALLBACK AboutDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM) {
 
 int RunMessageLoop(HACCEL accelerators) {
   MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0)) {
+  // -1, an error, ends the loop like the quit message rather than looping on garbage.
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
     // Read afresh each time: the dialog's Close clears it while messages are still queued.
     if (IsWindow(hConvDlg) && IsDialogMessageA(hConvDlg, &msg)) continue;
     if (TranslateAcceleratorA(msg.hwnd, accelerators, &msg)) continue;

@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr std::int64_t kExponentCap = 1000000000000000000 / 10;
+constexpr std::int64_t kExponentCap = 100000000000000000;  // 10^17
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -36,11 +36,7 @@ ParsedNumber ReadDecimal(const char* text) {
   std::int64_t digitsBeforePoint = 0;
   std::size_t digitCount = 0;
   while (IsDigit(*p)) {
-    if (!seenNonZero && *p != '0') {
-      seenNonZero = true;
-      leadExponent = 0;
-      digitsBeforePoint = 0;
-    }
+    if (!seenNonZero && *p != '0') seenNonZero = true;
     if (seenNonZero) ++digitsBeforePoint;
     ++digitCount;
     ++p;

@@ -1,3 +1,4 @@
+// The one way every unit table is built.
 #include "tables/table_builder.h"
 
 namespace {

@@ -8,11 +8,13 @@
 
 #include "engine/converter.h"
 
+// A unit as the lists show it: its id and its display name.
 struct Unit {
   std::int32_t id;
   const char* name;
 };
 
+// One pair of units and the factor from the first to the second.
 struct Registration {
   Unit from;
   Unit to;

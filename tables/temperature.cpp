@@ -1,13 +1,14 @@
 // The three temperature units. Their values convert by formula, so each
 // ordered pair is entered once, one way, only for the unit lists.
+#include "engine/conversion.h"
 #include "tables/table_builder.h"
 #include "tables/unit_tables.h"
 
 namespace {
 
-constexpr Unit kCelsius{37, "Celsius"};
-constexpr Unit kFahrenheit{38, "Fahrenheit"};
-constexpr Unit kKelvin{39, "Kelvin"};
+constexpr Unit kCelsius{CelsiusId, "Celsius"};
+constexpr Unit kFahrenheit{FahrenheitId, "Fahrenheit"};
+constexpr Unit kKelvin{KelvinId, "Kelvin"};
 
 }  // namespace
 

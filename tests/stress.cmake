@@ -1,7 +1,9 @@
 # The stress test of the finished program: thousands of random user actions on the running
 # mensurator.exe, each checked against the engine linked into the test. A longer run by hand:
 #   MENSURATOR_STRESS_SEED=7 MENSURATOR_STRESS_ACTIONS=100000 \
-#     scripts/with-display.sh build/win32/wineprefix ctest --preset win32 -R stress_test -V
+#     scripts/with-display.sh build/win32/wineprefix ctest --preset win32 -R stress_test -V \
+#     --timeout 7200
+# (about 9 s per 1,000 actions under Wine; the preset's limit of 600 s is for the default run)
 
 mensurator_add_test(stress_test
   SOURCES stress_test.cpp process_driver.cpp

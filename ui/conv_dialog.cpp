@@ -20,8 +20,6 @@ HWND hConvDlg = nullptr;
 
 namespace {
 
-constexpr int kMinDecimals = 0;
-constexpr int kMaxDecimals = 15;
 constexpr int kInitialDecimals = 2;
 constexpr int kValueTextLimit = 25;
 constexpr int kValueBufferSize = 80;
@@ -57,12 +55,13 @@ void RequestRecalculation(HWND hDlg) {
 int CurrentDecimals(HWND hDlg) {
   const int position =
       static_cast<int>(SendMessageA(RequireItem(hDlg, IDC_DECIMALS_SPIN), UDM_GETPOS32, 0, 0));
-  if (position >= kMinDecimals && position <= kMaxDecimals) lastValidDecimals = position;
+  if (position >= kMinResultDecimals && position <= kMaxResultDecimals)
+    lastValidDecimals = position;
   return lastValidDecimals;
 }
 
 BOOL Recalculate(HWND hDlg) {
-  char valueText[kValueBufferSize];
+  char valueText[kValueBufferSize] = "";
   SendDlgItemMessageA(hDlg, IDC_VALUE, WM_GETTEXT, sizeof valueText,
                       reinterpret_cast<LPARAM>(valueText));
 
@@ -107,7 +106,7 @@ BOOL InitDialog(HWND hDlg, HWND proposedFocus, std::vector<std::string>& categor
 
   const HWND spin = RequireItem(hDlg, IDC_DECIMALS_SPIN);
   SendMessageA(spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(GetDlgItem(hDlg, IDC_DECIMALS)), 0);
-  SendMessageA(spin, UDM_SETRANGE32, kMinDecimals, kMaxDecimals);
+  SendMessageA(spin, UDM_SETRANGE32, kMinResultDecimals, kMaxResultDecimals);
   SendMessageA(spin, UDM_SETPOS32, 0, kInitialDecimals);
   lastValidDecimals = kInitialDecimals;
 

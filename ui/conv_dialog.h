@@ -8,9 +8,10 @@
 // The converter dialog while it exists; set by whoever creates it, cleared by its Close.
 extern HWND hConvDlg;
 
-// Dialog procedure of the modeless converter dialog. Returns TRUE for what it handled, by the
-// dialog-procedure rules; ends the process through ReportErrorAndExit when a control is missing
-// or a list cannot be selected.
+// Dialog procedure of the modeless converter dialog. Returns what each message's rules give
+// (FALSE for the up-down's notifications and for a recalculation without a unit selection);
+// ends the process through ReportErrorAndExit when a control is missing or a list cannot be
+// selected.
 INT_PTR CALLBACK ConvDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Moves the top-level window hWnd, keeping its size, to the centre of the full-screen area and

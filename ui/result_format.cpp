@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr int kMinDecimals = 0;
-constexpr int kMaxDecimals = 15;
 constexpr std::size_t kMinExponentDigits = 3;
 
 constexpr int kMantissaBits = 52;
@@ -128,7 +126,9 @@ char DigitAt(const ExactDecimal& number, int index) {
   return inside ? number.digits[index] : '0';
 }
 
-int ClampDecimals(int decimals) { return std::clamp(decimals, kMinDecimals, kMaxDecimals); }
+int ClampDecimals(int decimals) {
+  return std::clamp(decimals, kMinResultDecimals, kMaxResultDecimals);
+}
 
 // Writes the text for infinity or NaN into text and returns true; false for finite values.
 bool FormatNonFinite(double value, std::string& text) {

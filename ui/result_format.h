@@ -1,5 +1,6 @@
-// Text of a converted value as the Windows runtime (msvcrt) writes it with "%.*f" and "%.*e",
-// produced by our own exact decimal expansion so that every build shows the same digits.
+// Text of a converted value in the form of the Windows runtime's "%.*f" and "%.*e", produced by
+// our own exact decimal expansion so that every build, whatever C runtime it links, shows the
+// same digits.
 //
 // Digits are those of the double's exact binary value, rounded half away from zero; the
 // exponent of the scientific form has a sign and at least three digits ("1.25e+001"). A negative
@@ -10,6 +11,10 @@
 #define MENSURATOR_UI_RESULT_FORMAT_H
 
 #include <string>
+
+// The range of decimal places the converter offers.
+constexpr int kMinResultDecimals = 0;
+constexpr int kMaxResultDecimals = 15;
 
 // Returns value in plain decimal notation with the given number of digits after the point, as
 // "%.*f" does (no point when decimals is 0). decimals is clamped into 0..15. Never fails.
