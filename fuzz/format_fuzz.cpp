@@ -1,19 +1,18 @@
 // libFuzzer target for FormatFixed and FormatScientific: every double bit pattern with any number
-// of decimals, checked against glibc's "%.*f" and "%.*e" adjusted to the Windows runtime's
-// habits (three-digit exponent, exact ties rounded away from zero) and against the texts' shape.
+// of decimals, checked against the oracle of the classic Windows runtime's texts (glibc's
+// seventeen correctly rounded digits, rounded again to the decimals) and against the texts' shape.
 //
 // Input: bytes 0..7 are the double (host byte order), byte 8 gives the decimals: byte % 18 - 1,
 // so -1 and 16 check that out-of-range requests are clamped into 0..15.
 #include <algorithm>
-#include <cfenv>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "tests/runtime_format_oracle.h"
 #include "ui/result_format.h"
 
 namespace {
@@ -23,9 +22,6 @@ constexpr int kDecimalChoices = 18;
 constexpr int kMinDecimals = 0;
 constexpr int kMaxDecimals = 15;
 constexpr std::size_t kMinExponentDigits = 3;
-// More digits than any double's exact decimal expansion has (at most 1074 after the point, 767
-// significant), so that glibc prints the exact value.
-constexpr int kExactDecimals = 1100;
 
 [[noreturn]] void Fail(const char* property, double value, int decimals, const std::string& actual,
                        const std::string& expected) {
@@ -37,48 +33,6 @@ constexpr int kExactDecimals = 1100;
                property, value, static_cast<unsigned long long>(bits), decimals, actual.c_str(),
                expected.c_str());
   std::abort();
-}
-
-std::string Print(const char* format, int decimals, double value) {
-  const int length = std::snprintf(nullptr, 0, format, decimals, value);
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  std::snprintf(text.data(), text.size(), format, decimals, value);
-  text.resize(static_cast<std::size_t>(length));
-  return text;
-}
-
-// glibc rounds in the current rounding mode; rounding toward the infinity on the value's side
-// gives the text rounded half away from zero whenever the dropped digits are an exact tie.
-std::string PrintRoundedAway(const char* format, int decimals, double value) {
-  const int savedMode = std::fegetround();
-  std::fesetround(std::signbit(value) ? FE_DOWNWARD : FE_UPWARD);
-  std::string text = Print(format, decimals, value);
-  std::fesetround(savedMode);
-  return text;
-}
-
-// Whether the digits of an exact text after the first `decimals` ones past the point are
-// exactly a 5 followed by zeros only (up to the exponent, if any).
-bool IsTie(const std::string& exact, int decimals) {
-  const std::size_t point = exact.find('.');
-  if (point == std::string::npos) return false;
-  const std::size_t first = point + 1 + static_cast<std::size_t>(decimals);
-  const std::size_t end = std::min(exact.find('e'), exact.size());
-  if (first >= end || exact[first] != '5') return false;
-  return exact.find_first_not_of('0', first + 1) >= end;
-}
-
-std::string Expected(const char* format, int decimals, double value) {
-  const std::string exact = Print(format, kExactDecimals, value);
-  return IsTie(exact, decimals) ? PrintRoundedAway(format, decimals, value)
-                                : Print(format, decimals, value);
-}
-
-std::string WidenExponent(std::string text) {
-  const std::size_t digits = text.find('e') + 2;
-  const std::size_t width = text.size() - digits;
-  if (width < kMinExponentDigits) text.insert(digits, kMinExponentDigits - width, '0');
-  return text;
 }
 
 bool AllDigits(const std::string& text, std::size_t begin, std::size_t end) {
@@ -142,8 +96,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!IsScientificShape(scientific, decimals)) {
     Fail("FormatScientific shape", value, requested, scientific, "");
   }
-  CheckText("FormatFixed digits", value, requested, fixed, Expected("%.*f", decimals, value));
+  const runtime_oracle::SeventeenDigits digits = runtime_oracle::GlibcSeventeenDigits(value);
+  CheckText("FormatFixed digits", value, requested, fixed, runtime_oracle::Fixed(digits, decimals));
   CheckText("FormatScientific digits", value, requested, scientific,
-            WidenExponent(Expected("%.*e", decimals, value)));
+            runtime_oracle::Scientific(digits, decimals));
   return 0;
 }

@@ -1,4 +1,5 @@
-// Exact decimal expansion of doubles and the msvcrt-style "%.*f" / "%.*e" texts built from it.
+// Exact decimal expansion of doubles, and the msvcrt-style "%.*f" / "%.*e" texts built from its
+// first seventeen significant digits.
 #include "ui/result_format.h"
 
 #include <algorithm>
@@ -11,6 +12,9 @@
 namespace {
 
 constexpr std::size_t kMinExponentDigits = 3;
+// The classic Windows runtime converts a double to this many significant digits, correctly
+// rounded, and writes zeros for every digit past them.
+constexpr int kRuntimeSignificantDigits = 17;
 
 constexpr int kMantissaBits = 52;
 constexpr int kExponentMask = 0x7ff;
@@ -121,6 +125,13 @@ void RoundToLength(ExactDecimal& number, int keep) {
   }
 }
 
+// The seventeen significant digits the runtime works from; DigitAt supplies the zeros after them.
+ExactDecimal ExpandAsRuntime(double value) {
+  ExactDecimal number = ExpandExactly(value);
+  RoundToLength(number, kRuntimeSignificantDigits);
+  return number;
+}
+
 char DigitAt(const ExactDecimal& number, int index) {
   const bool inside = index >= 0 && index < static_cast<int>(number.digits.size());
   return inside ? number.digits[index] : '0';
@@ -148,7 +159,7 @@ std::string FormatFixed(double value, int decimals) {
   std::string text;
   if (FormatNonFinite(value, text)) return text;
   decimals = ClampDecimals(decimals);
-  ExactDecimal number = ExpandExactly(value);
+  ExactDecimal number = ExpandAsRuntime(value);
   RoundToLength(number, number.pointPos + decimals);
   if (std::signbit(value)) text += '-';
   if (number.pointPos <= 0) text += '0';
@@ -162,7 +173,7 @@ std::string FormatScientific(double value, int decimals) {
   std::string text;
   if (FormatNonFinite(value, text)) return text;
   decimals = ClampDecimals(decimals);
-  ExactDecimal number = ExpandExactly(value);
+  ExactDecimal number = ExpandAsRuntime(value);
   RoundToLength(number, decimals + 1);
   const int exponent = number.digits.empty() ? 0 : number.pointPos - 1;
   if (std::signbit(value)) text += '-';

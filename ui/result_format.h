@@ -1,8 +1,10 @@
-// Text of a converted value in the form of the Windows runtime's "%.*f" and "%.*e", produced by
-// our own exact decimal expansion so that every build, whatever C runtime it links, shows the
-// same digits.
+// Text of a converted value in the form of the classic Windows runtime's "%.*f" and "%.*e"
+// (msvcrt.dll), produced by our own exact decimal expansion so that every build, whatever C
+// runtime it links, shows the same digits.
 //
-// Digits are those of the double's exact binary value, rounded half away from zero; the
+// As that runtime does, the value is first rounded to seventeen significant digits (half away
+// from zero); that digit string is then rounded to the requested decimals (half away from zero
+// again), and every position past the seventeenth significant digit is written as 0. The
 // exponent of the scientific form has a sign and at least three digits ("1.25e+001"). A negative
 // sign bit always shows, also for -0.0 and for values that round to zero ("-0.00").
 // Deliberate departure from msvcrt: infinity is written "inf" or "-inf" (not "1.#INF") in both
