@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine in a prefix of the build's own:
 #   wine-run.sh PREFIX_DIR PROGRAM.exe [ARGS...]
+# MENSURATOR_DPI, when set, is the display dpi a new prefix is given
+# (Windows' LogPixels) before any program of the caller runs.
 # Without an X display it starts one (Xvfb) first, since a Wine started
 # without a display leaves its prefix unable to open any window.
 set -euo pipefail
@@ -16,16 +18,45 @@ export WINEDEBUG=-all
 # builder, which would copy shortcuts out of the prefix into the home folder.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
+# Prefixes are set up by Wine's 64-bit side where it is installed: it runs
+# natively also where 32-bit programs are emulated (scripts/enable-i386.sh).
+wine_setup=wine
+[ -x /usr/lib/wine/wine64 ] && wine_setup=/usr/lib/wine/wine64
+
+# Wine's own set-up takes minutes where 32-bit programs are emulated, so it
+# runs once, into a template beside the prefix, and every new prefix starts
+# as a copy of that.
+template=$(dirname "$WINEPREFIX")/wineprefix-template
+make_template() {
+  WINEPREFIX=$template "$wine_setup" wineboot -i >/dev/null 2>&1
+  # Wine draws the window frames itself: a virtual display has no window
+  # manager, and waiting for one costs two seconds per closed window.
+  WINEPREFIX=$template "$wine_setup" reg add 'HKCU\Software\Wine\X11 Driver' \
+    /v Managed /d N /f >/dev/null 2>&1
+  WINEPREFIX=$template wineserver -w
+}
+
 mkdir -p "$WINEPREFIX"
 (
   flock 9
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i >/dev/null 2>&1
-    # Wine draws the window frames itself: a virtual display has no window
-    # manager, and waiting for one costs two seconds per closed window.
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-    wineserver -w
+    (
+      flock 8
+      [ -f "$template/system.reg" ] || make_template
+    ) 8>"$template.lock"
+    cp -a "$template/." "$WINEPREFIX"
+    if [ -n "${MENSURATOR_DPI:-}" ]; then
+      "$wine_setup" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
+        /d "$MENSURATOR_DPI" /f >/dev/null 2>&1
+      wineserver -w
+    fi
   fi
 ) 9>"$WINEPREFIX.lock"
+
+# Emulated, a 32-bit Wine process needs about a minute to start: the tests
+# stretch their time limits by this factor.
+if "$(dirname "$0")/enable-i386.sh" --query; then
+  export MENSURATOR_TIMEOUT_SCALE=${MENSURATOR_TIMEOUT_SCALE:-20}
+fi
 
 exec wine "$@"

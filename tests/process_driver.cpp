@@ -2,13 +2,32 @@
 #include "process_driver.h"
 
 #include <cstddef>
+#include <cstdlib>
 
 namespace driver {
+
+DWORD Scaled(DWORD milliseconds) {
+  const char* scale = std::getenv("MENSURATOR_TIMEOUT_SCALE");
+  const long factor = scale == nullptr ? 1 : std::strtol(scale, nullptr, 10);
+  return factor > 1 ? milliseconds * static_cast<DWORD>(factor) : milliseconds;
+}
+
+const DWORD kTimeoutMs = Scaled(10000);
+
+std::string TestFile(const char* variable, const std::string& relative) {
+  if (const char* path = variable != nullptr ? std::getenv(variable) : nullptr) return path;
+  char program[MAX_PATH] = "";
+  const DWORD length = GetModuleFileNameA(nullptr, program, MAX_PATH);
+  std::string path(program, length);
+  path.erase(path.find_last_of("\\/") + 1);
+  for (char c : relative) path += c == '/' ? '\\' : c;
+  return path;
+}
 
 namespace {
 
 // A window of a hung program must not hang the test.
-constexpr UINT kSendTimeoutMs = 5000;
+const UINT kSendTimeoutMs = Scaled(5000);
 
 std::string Narrow(const std::wstring& wide) {
   if (wide.empty()) return std::string();

@@ -11,8 +11,16 @@
 
 namespace driver {
 
+// The time limit stretched by MENSURATOR_TIMEOUT_SCALE, a whole number (1 when unset or
+// unreadable), which a slow machine sets, such as one that emulates the processor.
+DWORD Scaled(DWORD milliseconds);
+
 // Long enough for a Wine process to start on a busy machine, short enough to fail a hung test.
-constexpr DWORD kTimeoutMs = 10000;
+extern const DWORD kTimeoutMs;
+
+// A file or folder the test needs: the path in the environment variable `variable` when it is
+// set (and not null), else `relative` taken from the test program's own folder.
+std::string TestFile(const char* variable, const std::string& relative);
 
 // Asks `done` every 20 ms until it answers true or timeoutMs have passed; returns its last answer.
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = kTimeoutMs);

@@ -33,6 +33,9 @@ namespace {
 using driver::ChildProcess;
 using namespace program_ids;
 
+// The program under test: beside the tests' folder, where the build puts it.
+const std::string kProgram = driver::TestFile("MENSURATOR_EXE", "../mensurator.exe");
+
 constexpr unsigned long kDefaultSeed = 20240611;
 constexpr unsigned long kDefaultActions = 10000;
 
@@ -44,7 +47,7 @@ constexpr int kInitialDecimals = 2;
 constexpr std::size_t kHistoryLength = 20;
 // Past this many mismatches a run has said what it can; the rest would repeat them.
 constexpr int kMaxMismatches = 5;
-constexpr UINT kSendTimeoutMs = 5000;
+const UINT kSendTimeoutMs = driver::Scaled(5000);
 
 // An action's messages are posted or sent; the program's answer to them may post the
 // recalculation, which posts nothing further (the keys posted here are taken by the dialog's
@@ -887,8 +890,8 @@ TEST(StressTest, RandomUserActionsKeepTheResultsRight) {
   ASSERT_TRUE(ReadSetting("MENSURATOR_STRESS_ACTIONS", kDefaultActions, &actions, &error)) << error;
   std::cout << "stress: seed " << seed << ", " << actions << " actions" << std::endl;
 
-  ChildProcess program(std::string("\"") + MENSURATOR_EXE + "\"");
-  ASSERT_TRUE(program.Started()) << MENSURATOR_EXE << ": error " << program.StartError();
+  ChildProcess program(std::string("\"") + kProgram + "\"");
+  ASSERT_TRUE(program.Started()) << kProgram << ": error " << program.StartError();
   const HWND dialog = program.WaitForTopLevel("#32770", "Mensurator");
   ASSERT_NE(nullptr, dialog) << "no converter dialog";
   // The shell shows the dialog once its set-up has run.
