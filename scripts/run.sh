@@ -2,6 +2,8 @@
 # Builds the 32-bit program and starts it under Wine on the user's display.
 # Without a display it starts one of its own (Xvfb), starts the program
 # there, saves a screenshot of it, says where, and ends the program.
+# MENSURATOR_DPI=144 scripts/run.sh runs it at that display dpi, in a Wine
+# prefix kept for that dpi (96 when unset).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -9,21 +11,22 @@ scripts/install-deps.sh
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 --target mensurator
 
-prefix=$PWD/build/win32/wineprefix-run
+export MENSURATOR_DPI=${MENSURATOR_DPI:-96}
+prefix=$PWD/build/win32/wineprefix-run-${MENSURATOR_DPI}dpi
 program=build/win32/mensurator.exe
 
 if [ -n "${DISPLAY:-}" ]; then
   exec scripts/wine-run.sh "$prefix" "$program"
 fi
 
-screenshot=$PWD/build/win32/screenshot.png
+screenshot=$PWD/build/win32/screenshot-${MENSURATOR_DPI}dpi.png
 export MENSURATOR_SCREENSHOT=$screenshot
 scripts/with-display.sh "$prefix" bash -c '
   set -euo pipefail
   prefix=$1 program=$2
   scripts/wine-run.sh "$prefix" "$program" &
   window=
-  for _ in $(seq 1 100); do
+  for _ in $(seq 1 900); do # up to three minutes: a start takes about one where Wine is emulated
     window=$(xdotool search --onlyvisible --name "^Mensurator\$" 2>/dev/null | head -n 1) || true
     [ -n "$window" ] && break
     sleep 0.2

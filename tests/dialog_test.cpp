@@ -480,6 +480,71 @@ TEST(FailureMessageTest, ErrorReportKeepsTextCodeAndSystemText) {
   EXPECT_EQ(std::string(1023, 'y'), cut);
 }
 
+// The size a text needs in the font its control really uses.
+SIZE TextExtent(HWND control, const std::string& text) {
+  SIZE size{};
+  const HDC dc = GetDC(control);
+  const HGDIOBJ previous =
+      SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, previous);
+  ReleaseDC(control, dc);
+  return size;
+}
+
+// Every label, group-box caption and button text of the dialog fits its control on one line,
+// and no two input controls overlap.
+void ExpectSoundLayout(HWND dialog) {
+  std::vector<HWND> inputs;
+  for (HWND control = GetWindow(dialog, GW_CHILD); control != nullptr;
+       control = GetWindow(control, GW_HWNDNEXT)) {
+    char className[32] = "";
+    GetClassNameA(control, className, sizeof className);
+    const LONG style = GetWindowLongA(control, GWL_STYLE);
+    const bool label = lstrcmpiA(className, "Static") == 0;
+    const bool button = lstrcmpiA(className, "Button") == 0;
+    const std::string text = WindowText(control);
+    if ((label && (style & SS_TYPEMASK) <= SS_RIGHT) || button) {
+      const SIZE needed = TextExtent(control, text);
+      RECT available;
+      GetClientRect(control, &available);
+      EXPECT_TRUE(needed.cx <= available.right && needed.cy <= available.bottom)
+          << '"' << text << "\" needs " << needed.cx << 'x' << needed.cy << " px, has "
+          << available.right << 'x' << available.bottom;
+    }
+    if (!label && !(button && (style & BS_TYPEMASK) == BS_GROUPBOX)) inputs.push_back(control);
+  }
+  for (std::size_t i = 0; i < inputs.size(); ++i) {
+    for (std::size_t j = i + 1; j < inputs.size(); ++j) {
+      RECT a, b, both;
+      GetWindowRect(inputs[i], &a);
+      GetWindowRect(inputs[j], &b);
+      EXPECT_FALSE(IntersectRect(&both, &a, &b))
+          << "controls " << GetDlgCtrlID(inputs[i]) << " and " << GetDlgCtrlID(inputs[j])
+          << " overlap";
+    }
+  }
+}
+
+// CTest runs this once more in a Wine prefix for each common display scale; MENSURATOR_DPI
+// names the dpi that prefix was given.
+TEST_F(ConverterDialogTest, BothDialogsAreLaidOutSoundlyAtThisDpi) {
+  const HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  if (const char* expected = std::getenv("MENSURATOR_DPI")) {
+    EXPECT_EQ(std::atoi(expected), dpi);
+  }
+  const HWND about = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(ID_DLG_ABOUT),
+                                        nullptr, AboutDlgProc, 0);
+  ASSERT_NE(nullptr, about) << "error " << GetLastError();
+  for (const HWND shown : {dialog, about}) {
+    SCOPED_TRACE(testing::Message() << WindowText(shown) << " at " << dpi << " dpi");
+    ExpectSoundLayout(shown);
+  }
+  DestroyWindow(about);
+}
+
 // The shell's creation handler must leave an existing converter dialog alone.
 BOOL CALLBACK CountDialogs(HWND window, LPARAM count) {
   char className[16] = "";
