@@ -3,8 +3,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
-
 namespace {
 
 // Shown in place of the system text when the system has none for the code.
@@ -13,10 +11,9 @@ const char kNoSystemText[] = "(no system text for this code)\r\n";
 }  // namespace
 
 std::string FormatErrorReport(const char* what, long code, const char* systemText) {
-  char report[MaxErrorReportLength + 1];
-  std::snprintf(report, sizeof report, "%s Failed with error %ld: %s", what, code,
-                systemText != nullptr ? systemText : kNoSystemText);
-  return report;
+  const std::string report = std::string(what) + " Failed with error " + std::to_string(code) +
+                             ": " + (systemText != nullptr ? systemText : kNoSystemText);
+  return report.substr(0, MaxErrorReportLength);
 }
 
 void ReportErrorAndExit(const char* what) {

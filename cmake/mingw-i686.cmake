@@ -13,10 +13,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
 # SSE2 arithmetic gives the same doubles as the native build; the x87 default
-# rounds intermediates differently. Static linking leaves only system DLLs.
+# rounds intermediates differently. Static linking leaves only system DLLs;
+# the linker drops what nothing refers to.
 set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse")
 set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -Wl,--gc-sections")
 
 # Reproducible builds: the same sources give the same program wherever they
 # and the build folder lie, and whenever it is linked. Compiled-in paths

@@ -16,6 +16,8 @@ import struct
 import sys
 import uuid
 
+import olefile
+
 SUMMARY_STREAM = "\x05SummaryInformation"
 PID_REVNUMBER = 9  # the package code, as "{GUID}"
 PID_CREATE_DTM = 12
@@ -23,59 +25,6 @@ PID_LASTSAVE_DTM = 13
 VT_LPSTR = 0x1E
 VT_FILETIME = 0x40
 PLACEHOLDER_CODE = "{00000000-0000-0000-0000-000000000000}"
-END_OF_CHAIN = 0xFFFFFFFA  # this and the values above end a chain or mark free sectors
-
-
-def stream_offsets(data, name):
-    """Offsets in the compound file of every byte of the named stream, in stream order."""
-    sector_size = 1 << struct.unpack_from("<H", data, 0x1E)[0]
-    mini_size = 1 << struct.unpack_from("<H", data, 0x20)[0]
-    first_directory = struct.unpack_from("<I", data, 0x30)[0]
-    cutoff, first_minifat = struct.unpack_from("<II", data, 0x38)
-    first_difat, difat_count = struct.unpack_from("<II", data, 0x44)
-    per_sector = sector_size // 4
-
-    def sector_offset(sector):
-        return (sector + 1) * sector_size
-
-    def read_sector(sector):
-        return struct.unpack_from("<%dI" % per_sector, data, sector_offset(sector))
-
-    fat_sectors = list(struct.unpack_from("<109I", data, 0x4C))
-    sector = first_difat
-    for _ in range(difat_count):
-        entries = read_sector(sector)
-        fat_sectors += entries[:-1]
-        sector = entries[-1]
-    fat = [entry for s in fat_sectors if s < END_OF_CHAIN for entry in read_sector(s)]
-
-    def chain(table, start):
-        while start < END_OF_CHAIN:
-            yield start
-            start = table[start]
-
-    entries = []
-    for sector in chain(fat, first_directory):
-        base = sector_offset(sector)
-        for at in range(base, base + sector_size, 128):
-            name_bytes = struct.unpack_from("<H", data, at + 0x40)[0]
-            entry_name = data[at:at + max(name_bytes - 2, 0)].decode("utf-16-le")
-            start, size = struct.unpack_from("<II", data, at + 0x74)
-            entries.append((entry_name, start, size))
-
-    found = [(start, size) for entry_name, start, size in entries if entry_name == name]
-    if not found:
-        sys.exit("%s: no stream %r" % (sys.argv[1], name))
-    start, size = found[0]
-    if size >= cutoff:
-        sectors, unit = [sector_offset(s) for s in chain(fat, start)], sector_size
-    else:
-        minifat = [entry for s in chain(fat, first_minifat) for entry in read_sector(s)]
-        container = [sector_offset(s) for s in chain(fat, entries[0][1])]
-        sectors = [container[m * mini_size // sector_size] + m * mini_size % sector_size
-                   for m in chain(minifat, start)]
-        unit = mini_size
-    return [base + i for base in sectors for i in range(unit)][:size]
 
 
 def property_offsets(summary):
@@ -103,25 +52,23 @@ def put_filetime(summary, at, seconds):
 
 def main():
     path, seconds, upgrade_code = sys.argv[1], int(sys.argv[2]), uuid.UUID(sys.argv[3])
-    with open(path, "rb") as package:
-        data = bytearray(package.read())
-    offsets = stream_offsets(data, SUMMARY_STREAM)
-    summary = bytearray(data[at] for at in offsets)
+
+    def write_summary(summary):
+        # olefile rewrites a stream in place when its size stays the same, as it does here.
+        with olefile.OleFileIO(path, write_mode=True) as package:
+            package.write_stream(SUMMARY_STREAM, bytes(summary))
+
+    with olefile.OleFileIO(path) as package:
+        summary = bytearray(package.openstream(SUMMARY_STREAM).read())
     values = property_offsets(summary)
-
-    def write_summary():
-        for at, byte in zip(offsets, summary):
-            data[at] = byte
-
     put_filetime(summary, values[PID_CREATE_DTM], seconds)
     put_filetime(summary, values[PID_LASTSAVE_DTM], seconds)
     put_string(summary, values[PID_REVNUMBER], PLACEHOLDER_CODE)
-    write_summary()
-    code = uuid.uuid5(upgrade_code, hashlib.sha256(data).hexdigest())
+    write_summary(summary)
+    with open(path, "rb") as package:
+        code = uuid.uuid5(upgrade_code, hashlib.sha256(package.read()).hexdigest())
     put_string(summary, values[PID_REVNUMBER], "{%s}" % str(code).upper())
-    write_summary()
-    with open(path, "wb") as package:
-        package.write(data)
+    write_summary(summary)
 
 
 if __name__ == "__main__":

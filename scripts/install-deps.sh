@@ -8,10 +8,9 @@ packages=(
   cmake ninja-build g++ pkg-config clang libclang-rt-14-dev
   googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-i686 binutils-mingw-w64-i686
-  wine wine32:i386
+  wine wine32:i386 wine64 qemu-user-static
   xvfb xauth x11-utils xdotool imagemagick
-  wixl
-  python3
+  wixl python3 python3-olefile osslsigncode openssl
 )
 
 sudo_cmd=()
@@ -31,9 +30,12 @@ for p in "${packages[@]}"; do
   [ "$status" = installed ] || missing+=("$p")
 done
 
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo_cmd[@]}" apt-get update -qq
+  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
 
-echo "Installing: ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -qq
-"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+"${sudo_cmd[@]}" "$(dirname "$0")/enable-i386.sh"
+"$(dirname "$0")/install-actionlint.sh"

@@ -48,23 +48,23 @@ const std::vector<long> kMissingControlCodes = {ERROR_SUCCESS, ERROR_CONTROL_ID_
 std::vector<long> Only(long code) { return {code}; }
 
 const FatalCase kCases[] = {
-    {"MissingControl", FATAL_PROBE_EXE, "no-category", nullptr, "ConvDlgProc",
+    {"MissingControl", "fatal_probe.exe", "no-category", nullptr, "ConvDlgProc",
      kMissingControlCodes},
-    {"CategoryNotSelectable", FATAL_PROBE_EXE, "category-refuses-selection 1413", nullptr,
+    {"CategoryNotSelectable", "fatal_probe.exe", "category-refuses-selection 1413", nullptr,
      "Cannot select a category.", Only(ERROR_INVALID_INDEX)},
-    {"SourceNotSelectable", FATAL_PROBE_EXE, "source-refuses-selection 0xE0000001", nullptr,
+    {"SourceNotSelectable", "fatal_probe.exe", "source-refuses-selection 0xE0000001", nullptr,
      "Cannot select \"convert from\" unit.", Only(static_cast<LONG>(kCustomerCode))},
-    {"MissingTargetList", FATAL_PROBE_EXE, "no-target", nullptr,
+    {"MissingTargetList", "fatal_probe.exe", "no-target", nullptr,
      "FillConvertTo failed: invalid window handle.", kMissingControlCodes},
     // The first box runs system code of its own, so the code the report finds is the system's.
-    {"TargetListRefusesNames", FATAL_PROBE_EXE, "target-refuses-names",
+    {"TargetListRefusesNames", "fatal_probe.exe", "target-refuses-names",
      "Error occurred while adding Centimeter.", "Cannot fill \"convert to\" combo.", kAnyCode},
     // Selecting in an empty list fails without an error code: the one set before stays.
-    {"SourceWithoutTargets", FATAL_PROBE_EXE, "source-position-without-unit 1168", nullptr,
+    {"SourceWithoutTargets", "fatal_probe.exe", "source-position-without-unit 1168", nullptr,
      "0 items. Cannot select an option in convert to combo.", Only(ERROR_NOT_FOUND)},
     // The program file has no dialog resources at all, so the resource type is what is missing.
-    {"NoDialogTemplate", WITHOUT_DIALOG_EXE, "", nullptr, "Cannot create the converter dialog.",
-     Only(ERROR_RESOURCE_TYPE_NOT_FOUND)},
+    {"NoDialogTemplate", "mensurator_without_dialog.exe", "", nullptr,
+     "Cannot create the converter dialog.", Only(ERROR_RESOURCE_TYPE_NOT_FOUND)},
 };
 
 // The system's text for code, asked for as the reporter asks for it.
@@ -107,8 +107,10 @@ class FatalReportTest : public testing::TestWithParam<FatalCase> {};
 
 TEST_P(FatalReportTest, ShowsTextCodeAndSystemTextThenExitsWithTheCode) {
   const FatalCase& c = GetParam();
-  ChildProcess child(std::string("\"") + c.program + "\" " + c.arguments);
-  ASSERT_TRUE(child.Started()) << c.program << ": error " << child.StartError();
+  // The probes are built beside the test.
+  const std::string program = driver::TestFile(nullptr, c.program);
+  ChildProcess child("\"" + program + "\" " + c.arguments);
+  ASSERT_TRUE(child.Started()) << program << ": error " << child.StartError();
 
   if (c.firstBox != nullptr) {
     const HWND box = WaitForErrorBox(child);

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -20,17 +21,15 @@ using driver::ChildProcess;
 using program_ids::kCloseId;
 
 // msiexec under Wine needs a few seconds for this package, much more on a loaded machine.
-constexpr DWORD kMsiexecTimeoutMs = 120000;
+const DWORD kMsiexecTimeoutMs = driver::Scaled(120000);
 
-std::string WindowsPath(std::string path) {
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
-  return path;
-}
-
-const std::string kPackage = WindowsPath(MENSURATOR_MSI);
-const std::string kLogFolder = WindowsPath(MENSURATOR_MSI_LOG_DIR);
+// The release as the build leaves it, beside the tests' folder; the logs go beside the test.
+const std::string kRelease = driver::TestFile("MENSURATOR_RELEASE_DIR", "../release");
+const std::string kProgram = kRelease + "\\mensurator.exe";
+const std::string kPackage = kRelease + "\\" MENSURATOR_RELEASE_NAME ".msi";
+const std::string kNextPackage =
+    driver::TestFile("MENSURATOR_NEXT_MSI", "../upgrade/" MENSURATOR_NEXT_NAME ".msi");
+const std::string kLogFolder = driver::TestFile(nullptr, ".");
 
 std::string Folder(int csidl) {
   char path[MAX_PATH] = "";
@@ -93,33 +92,103 @@ std::string Dotted(DWORD mostSignificant, DWORD leastSignificant) {
          std::to_string(LOWORD(leastSignificant));
 }
 
-bool Installed() { return MsiQueryProductStateA(MENSURATOR_PRODUCT_CODE) == INSTALLSTATE_DEFAULT; }
+// The product codes of the installed products named Mensurator.
+std::vector<std::string> MensuratorProducts() {
+  std::vector<std::string> found;
+  char code[39];
+  for (DWORD i = 0; MsiEnumProductsA(i, code) == ERROR_SUCCESS; ++i) {
+    char name[64] = "";
+    DWORD size = sizeof name;
+    if (MsiGetProductInfoA(code, INSTALLPROPERTY_PRODUCTNAME, name, &size) == ERROR_SUCCESS &&
+        std::string(name) == "Mensurator") {
+      found.push_back(code);
+    }
+  }
+  return found;
+}
 
-// Runs msiexec with the given action (/i, /x) on the package, with no user interface and a
-// verbose log named after the action.
-testing::AssertionResult RunMsiexec(const std::string& action, const std::string& logName) {
+std::string ProductVersion(const std::string& code) {
+  char version[32] = "";
+  DWORD size = sizeof version;
+  MsiGetProductInfoA(code.c_str(), INSTALLPROPERTY_VERSIONSTRING, version, &size);
+  return version;
+}
+
+// The system's own msiexec: on 64-bit Windows a 32-bit program would get the 32-bit one, where
+// Explorer opens a package with the 64-bit one.
+std::string Msiexec() {
+  char native[MAX_PATH] = "";
+  GetWindowsDirectoryA(native, MAX_PATH);
+  const std::string path = std::string(native) + "\\sysnative\\msiexec.exe";
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES ? path : "msiexec";
+}
+
+// Runs msiexec with the given action (/i, /x) on a package, with no user interface and a verbose
+// log; gives its exit code, or a failure when it did not start or end.
+testing::AssertionResult RunMsiexec(const std::string& action, const std::string& package,
+                                    const std::string& logName, DWORD* exitCode) {
   const std::string log = kLogFolder + "\\" + logName;
-  ChildProcess msiexec("msiexec " + action + " \"" + kPackage + "\" /qn /l*v \"" + log + "\"");
+  ChildProcess msiexec("\"" + Msiexec() + "\" " + action + " \"" + package + "\" /qn /l*v \"" +
+                       log + "\"");
   if (!msiexec.Started()) {
     return testing::AssertionFailure() << "msiexec did not start: error " << msiexec.StartError();
   }
-  DWORD exitCode = 0;
-  if (!msiexec.WaitForExit(&exitCode, kMsiexecTimeoutMs)) {
+  if (!msiexec.WaitForExit(exitCode, kMsiexecTimeoutMs)) {
     return testing::AssertionFailure() << "msiexec " << action << " still running; log " << log;
-  }
-  if (exitCode != ERROR_SUCCESS) {
-    return testing::AssertionFailure()
-           << "msiexec " << action << " exited with " << exitCode << "; log " << log;
   }
   return testing::AssertionSuccess();
 }
 
-// Whatever a check finds, the package does not stay installed in the test's Wine prefix.
+testing::AssertionResult Succeeds(const std::string& action, const std::string& package,
+                                  const std::string& logName) {
+  DWORD exitCode = 0;
+  const testing::AssertionResult ran = RunMsiexec(action, package, logName, &exitCode);
+  if (!ran || exitCode == ERROR_SUCCESS) return ran;
+  return testing::AssertionFailure() << "msiexec " << action << " " << package << " exited with "
+                                     << exitCode << "; log " << kLogFolder << "\\" << logName;
+}
+
+// A log's text with the zero bytes of a UTF-16 log left out, enough to find an English sentence.
+std::string LogText(const std::string& logName) {
+  std::string text;
+  HANDLE file = CreateFileA((kLogFolder + "\\" + logName).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return text;
+  char buffer[4096];
+  DWORD read = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
+    for (DWORD i = 0; i < read; ++i) {
+      if (buffer[i] != '\0') text += buffer[i];
+    }
+  }
+  CloseHandle(file);
+  return text;
+}
+
+// Whatever a check finds, no Mensurator stays installed in the test's Wine prefix.
 struct UninstallWhenLeft {
   ~UninstallWhenLeft() {
-    if (Installed()) RunMsiexec("/x", "cleanup.log");
+    for (const std::string& code : MensuratorProducts()) {
+      DWORD ignored = 0;
+      RunMsiexec("/x", code, "cleanup.log", &ignored);
+    }
   }
 };
+
+// The names in a folder, "." and ".." left out.
+std::vector<std::string> FolderEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  const HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = found.cFileName;
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
+}
 
 // The path a shell link points to, or why it could not be read.
 std::string LinkTarget(const std::string& link) {
@@ -163,8 +232,8 @@ bool KeepWineMenuBuilderAway() {
 }
 
 TEST(ReleaseProgram, CarriesItsVersionAndName) {
-  const VersionInfo info(WindowsPath(MENSURATOR_RELEASE_EXE));
-  ASSERT_TRUE(info.Found()) << MENSURATOR_RELEASE_EXE << " has no version resource";
+  const VersionInfo info(kProgram);
+  ASSERT_TRUE(info.Found()) << kProgram << " has no version resource";
   const VS_FIXEDFILEINFO* fixed = info.Fixed();
   ASSERT_NE(nullptr, fixed);
   EXPECT_EQ(VS_FFI_SIGNATURE, fixed->dwSignature);
@@ -185,7 +254,7 @@ TEST(ReleaseProgram, CarriesItsVersionAndName) {
   EXPECT_NE("(none)", info.String("LegalCopyright"));
 }
 
-TEST(Installer, InstallsRunsAndUninstallsWithoutTrace) {
+TEST(Installer, InstallsUpgradesRefusesDowngradeAndUninstallsWithoutTrace) {
   ASSERT_TRUE(KeepWineMenuBuilderAway());
   const std::string programFolder = Folder(CSIDL_PROGRAM_FILES) + "\\Mensurator";
   const std::string program = programFolder + "\\mensurator.exe";
@@ -195,29 +264,19 @@ TEST(Installer, InstallsRunsAndUninstallsWithoutTrace) {
                                                 Folder(CSIDL_PROGRAMS) + "\\Mensurator"};
   ASSERT_NE("\\Mensurator", programFolder);
 
-  // A run that was stopped half-way may have left the package installed.
-  if (Installed()) {
-    ASSERT_TRUE(RunMsiexec("/x", "leftover.log"));
-  }
+  // A run that was stopped half-way may have left a package installed.
+  { const UninstallWhenLeft leftover; }
   ASSERT_FALSE(Exists(programFolder)) << programFolder << " there before installing";
   for (const std::string& folder : menuFolders) {
     ASSERT_FALSE(Exists(folder)) << folder << " there before installing";
   }
   const UninstallWhenLeft cleanup;
 
-  ASSERT_TRUE(RunMsiexec("/i", "install.log"));
-  ASSERT_TRUE(Installed()) << "Windows Installer does not know the product";
-  char version[32] = "";
-  DWORD size = sizeof version;
-  EXPECT_EQ(
-      static_cast<UINT>(ERROR_SUCCESS),
-      MsiGetProductInfoA(MENSURATOR_PRODUCT_CODE, INSTALLPROPERTY_VERSIONSTRING, version, &size));
-  EXPECT_STREQ(MENSURATOR_RELEASE_VERSION, version);
-
+  ASSERT_TRUE(Succeeds("/i", kPackage, "install.log"));
+  ASSERT_EQ(1u, MensuratorProducts().size()) << "Windows Installer does not know the product";
+  EXPECT_EQ(MENSURATOR_RELEASE_VERSION, ProductVersion(MensuratorProducts()[0]));
   ASSERT_TRUE(Exists(program)) << program;
-  const VersionInfo info(program);
-  EXPECT_EQ("Mensurator", info.String("ProductName")) << program;
-  EXPECT_EQ(MENSURATOR_RELEASE_VERSION, info.String("FileVersion")) << program;
+  EXPECT_EQ(MENSURATOR_RELEASE_VERSION, VersionInfo(program).String("FileVersion")) << program;
   std::string shortcut;
   for (const std::string& folder : menuFolders) {
     const std::string link = folder + "\\Mensurator.lnk";
@@ -227,7 +286,6 @@ TEST(Installer, InstallsRunsAndUninstallsWithoutTrace) {
                                  << menuFolders[1];
   const std::string target = LinkTarget(shortcut);
   EXPECT_EQ(0, lstrcmpiA(program.c_str(), target.c_str())) << shortcut << " points to " << target;
-
   {
     ChildProcess converter("\"" + program + "\"");
     ASSERT_TRUE(converter.Started()) << program << ": error " << converter.StartError();
@@ -241,9 +299,30 @@ TEST(Installer, InstallsRunsAndUninstallsWithoutTrace) {
     EXPECT_EQ(0u, exitCode);
   }
 
-  ASSERT_TRUE(RunMsiexec("/x", "uninstall.log"));
-  EXPECT_FALSE(Installed()) << "Windows Installer still knows the product";
-  EXPECT_FALSE(Exists(program)) << program;
+  // The later version replaces the earlier one: one product, one program, one shortcut.
+  ASSERT_TRUE(Succeeds("/i", kNextPackage, "upgrade.log"));
+  std::vector<std::string> products = MensuratorProducts();
+  ASSERT_EQ(1u, products.size()) << "the earlier version is still listed";
+  EXPECT_EQ(MENSURATOR_NEXT_VERSION, ProductVersion(products[0]));
+  EXPECT_EQ((std::vector<std::string>{"THIRD-PARTY-NOTICES.txt", "mensurator.exe"}),
+            FolderEntries(programFolder));
+  EXPECT_EQ(std::vector<std::string>{"Mensurator.lnk"},
+            FolderEntries(shortcut.substr(0, shortcut.rfind('\\'))));
+
+  // The earlier one is refused over it, with the downgrade message, and changes nothing.
+  DWORD downgradeExit = 0;
+  ASSERT_TRUE(RunMsiexec("/i", kPackage, "downgrade.log", &downgradeExit));
+  EXPECT_NE(static_cast<DWORD>(ERROR_SUCCESS), downgradeExit);
+  EXPECT_NE(std::string::npos,
+            LogText("downgrade.log").find("A newer version of Mensurator is already installed."))
+      << "no downgrade message in " << kLogFolder << "\\downgrade.log";
+  products = MensuratorProducts();
+  ASSERT_EQ(1u, products.size());
+  EXPECT_EQ(MENSURATOR_NEXT_VERSION, ProductVersion(products[0]));
+  EXPECT_TRUE(Exists(program)) << program;
+
+  ASSERT_TRUE(Succeeds("/x", products[0], "uninstall.log"));
+  EXPECT_TRUE(MensuratorProducts().empty()) << "Windows Installer still knows the product";
   EXPECT_FALSE(Exists(programFolder)) << programFolder;
   EXPECT_FALSE(Exists(shortcut)) << shortcut;
   for (const std::string& folder : menuFolders) EXPECT_FALSE(Exists(folder)) << folder;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -28,7 +29,9 @@ TEST(NumberCorpus, EveryTextReadsToItsExactDouble) {
   CurrentConverter = &VolumeConverter;
   ASSERT_EQ(1.0, CurrentConverter->Factor(kCubicDecimeter, kLiter));
 
-  std::ifstream corpus(MENSURATOR_TESTDATA_DIR "/decimal-to-double/numbers.txt");
+  const char* const folder = std::getenv("MENSURATOR_TESTDATA_DIR");
+  std::ifstream corpus(std::string(folder != nullptr ? folder : MENSURATOR_TESTDATA_DIR) +
+                       "/decimal-to-double/numbers.txt");
   ASSERT_TRUE(corpus) << "cannot open the corpus";
   int lines = 0;
   int tooLarge = 0;

@@ -1,12 +1,8 @@
 # Tests of the finished program from outside: the real executable driven as a process of its
 # own, the fatal reports of broken dialogs in probe processes, and the DLLs the program needs.
 
-# Wine sees the build tree through drive Z:.
-set(MENSURATOR_PROGRAM_PATH "Z:$<TARGET_FILE:mensurator>")
-
 mensurator_add_test(program_test
   SOURCES program_test.cpp process_driver.cpp)
-target_compile_definitions(program_test PRIVATE MENSURATOR_EXE="${MENSURATOR_PROGRAM_PATH}")
 add_dependencies(program_test mensurator)
 
 # The program's imports may name only DLLs that every Windows installation has.
@@ -36,7 +32,4 @@ set_source_files_properties(without_dialog.rc PROPERTIES OBJECT_DEPENDS
 
 mensurator_add_test(fatal_report_test
   SOURCES fatal_report_test.cpp process_driver.cpp)
-target_compile_definitions(fatal_report_test PRIVATE
-  FATAL_PROBE_EXE="Z:$<TARGET_FILE:fatal_probe>"
-  WITHOUT_DIALOG_EXE="Z:$<TARGET_FILE:mensurator_without_dialog>")
 add_dependencies(fatal_report_test fatal_probe mensurator_without_dialog)

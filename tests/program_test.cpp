@@ -18,14 +18,17 @@ namespace {
 using driver::ChildProcess;
 using namespace program_ids;
 
+// The program under test: beside the tests' folder, where the build puts it.
+const std::string kProgram = driver::TestFile("MENSURATOR_EXE", "../mensurator.exe");
+
 // Controls without an id of their own, such as labels, have -1 as a 16-bit id.
 constexpr int kUnnamedControlId = 0xFFFF;
 
 class ProgramTest : public testing::Test {
  protected:
   void SetUp() override {
-    program_ = std::make_unique<ChildProcess>(std::string("\"") + MENSURATOR_EXE + "\"");
-    ASSERT_TRUE(program_->Started()) << MENSURATOR_EXE << ": error " << program_->StartError();
+    program_ = std::make_unique<ChildProcess>(std::string("\"") + kProgram + "\"");
+    ASSERT_TRUE(program_->Started()) << kProgram << ": error " << program_->StartError();
     dialog_ = program_->WaitForTopLevel("#32770", "Mensurator");
     ASSERT_NE(nullptr, dialog_) << "no converter dialog";
     mainWindow_ = program_->FindTopLevel("MENSURATOR", "Mensurator");
@@ -81,7 +84,7 @@ TEST_F(ProgramTest, MainWindowIsHiddenAndCarriesTheMenu) {
   EXPECT_FALSE(IsWindowVisible(mainWindow_));
   EXPECT_NE(nullptr, GetMenu(mainWindow_));
 
-  const HMODULE file = LoadLibraryExA(MENSURATOR_EXE, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  const HMODULE file = LoadLibraryExA(kProgram.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(nullptr, file) << "error " << GetLastError();
   const HMENU menu = LoadMenuA(file, MAKEINTRESOURCEA(kMenuId));
   FreeLibrary(file);

@@ -8,7 +8,6 @@ set -euo pipefail
 
 source=$(cd "$1" && pwd)
 work=$2
-files=(mensurator.exe mensurator.msi mensurator.zip)
 
 rm -rf "$work"
 mkdir -p "$work"
@@ -32,7 +31,9 @@ second=$work/second-copy/sources/of/mensurator
 (umask 077 && TZ=Pacific/Kiritimati build_copy "$second")
 
 status=0
-for file in "${files[@]}"; do
+files=$(cd "$first/build/win32/release" && ls)
+[ -n "$files" ] || { echo "no release files"; exit 1; }
+for file in $files; do
   a=$first/build/win32/release/$file
   b=$second/build/win32/release/$file
   sha256sum "$a" "$b"

@@ -8,8 +8,6 @@
 mensurator_add_test(stress_test
   SOURCES stress_test.cpp process_driver.cpp
   LIBS mensurator_core)
-# Wine sees the build tree through drive Z:.
-target_compile_definitions(stress_test PRIVATE MENSURATOR_EXE="Z:$<TARGET_FILE:mensurator>")
 add_dependencies(stress_test mensurator)
 # Alone: it uses the display's clipboard and takes the focus, which the other
 # programs under test must not see change under them.

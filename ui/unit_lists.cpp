@@ -1,24 +1,22 @@
 // Puts name lists into combo boxes; the "convert to" list follows the selected source unit.
 #include "ui/unit_lists.h"
 
-#include <cstdio>
+#include <algorithm>
 
 #include "app/fatal_error.h"
 #include "engine/converter.h"
 #include "res/resource_ids.h"
 
+// The messages are built without printf, whose MinGW implementation would be the largest part
+// of the program that only they use.
 std::string AddFailureMessage(const std::string& name) {
-  char message[80];
-  // 50 characters of the name leave room for the fixed words and the full stop.
-  std::snprintf(message, sizeof message, "Error occurred while adding %.50s.", name.c_str());
-  return message;
+  // 50 characters of the name, up to its end, leave room in 80 for the fixed words and the stop.
+  const std::size_t shown = std::min(name.find('\0'), std::size_t{50});
+  return "Error occurred while adding " + name.substr(0, shown) + ".";
 }
 
 std::string SelectFailureMessage(int count) {
-  char message[84];
-  std::snprintf(message, sizeof message, "%d items. Cannot select an option in convert to combo.",
-                count);
-  return message;
+  return std::to_string(count) + " items. Cannot select an option in convert to combo.";
 }
 
 bool FillCombo(HWND combo, std::vector<std::string> names) {

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Signs a release with a code-signing certificate: the program first, then the installer and the
+# zip are built again around the signed program, and the installer is signed too.
+#   MENSURATOR_SIGN_PASSWORD=... scripts/sign-release.sh RELEASE_DIR CERT.pfx [TIMESTAMP_URL]
+# RELEASE_DIR is a release folder as the build leaves it (build/win32/release): the program, its
+# notices, mensurator-VERSION.msi and mensurator-VERSION.zip; it is changed in place.
+# The signing time is the release time (read from the zip), so the same release and certificate
+# give the same signed bytes. For a published release, give an RFC 3161 timestamp server: its
+# countersignature keeps the signatures valid after the certificate expires (the bytes then
+# depend on the server's answer).
+set -euo pipefail
+
+if [ $# -lt 2 ] || [ $# -gt 3 ]; then
+  echo "usage: MENSURATOR_SIGN_PASSWORD=... $0 RELEASE_DIR CERT.pfx [TIMESTAMP_URL]" >&2
+  exit 2
+fi
+release=$(cd "$1" && pwd)
+certificate=$2
+: "${MENSURATOR_SIGN_PASSWORD?must hold the password of the certificate}"
+packaging=$(cd "$(dirname "$0")/../packaging" && pwd)
+
+msi=$(find "$release" -maxdepth 1 -name 'mensurator-*.msi' -print -quit)
+zip=${msi%.msi}.zip
+[ -n "$msi" ] && [ -f "$zip" ] || { echo "$release: no mensurator-VERSION.msi and .zip" >&2; exit 1; }
+version=$(basename "$msi" .msi)
+version=${version#mensurator-}
+release_time=$(python3 -c 'import calendar, sys, zipfile
+print(calendar.timegm(zipfile.ZipFile(sys.argv[1]).infolist()[0].date_time + (0, 0, 0)))' "$zip")
+
+sign() {
+  local options=(-pkcs12 "$certificate" -readpass /dev/stdin -h sha256 -n Mensurator
+    -time "$release_time")
+  [ -n "${3:-}" ] && options+=(-ts "$3")
+  printf '%s' "$MENSURATOR_SIGN_PASSWORD" |
+    osslsigncode sign "${options[@]}" -in "$1" -out "$2" >/dev/null
+}
+
+sign "$release/mensurator.exe" "$release/mensurator.exe.signed" "${3:-}"
+mv "$release/mensurator.exe.signed" "$release/mensurator.exe"
+"$packaging/pack_msi.sh" "$release" "$msi" "$version" "$release_time"
+sign "$msi" "$msi.signed" "${3:-}"
+mv "$msi.signed" "$msi"
+python3 "$packaging/make_zip.py" "$zip" "$release_time" "$release/mensurator.exe" \
+  "$release/THIRD-PARTY-NOTICES.txt" "$packaging/readme.txt"
+echo "Signed $release/mensurator.exe and $msi; packed $zip around the signed program."
