@@ -148,23 +148,6 @@ testing::AssertionResult Succeeds(const std::string& action, const std::string& 
                                      << exitCode << "; log " << kLogFolder << "\\" << logName;
 }
 
-// A log's text with the zero bytes of a UTF-16 log left out, enough to find an English sentence.
-std::string LogText(const std::string& logName) {
-  std::string text;
-  HANDLE file = CreateFileA((kLogFolder + "\\" + logName).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                            nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return text;
-  char buffer[4096];
-  DWORD read = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
-    for (DWORD i = 0; i < read; ++i) {
-      if (buffer[i] != '\0') text += buffer[i];
-    }
-  }
-  CloseHandle(file);
-  return text;
-}
-
 // Whatever a check finds, no Mensurator stays installed in the test's Wine prefix.
 struct UninstallWhenLeft {
   ~UninstallWhenLeft() {
@@ -309,13 +292,30 @@ TEST(Installer, InstallsUpgradesRefusesDowngradeAndUninstallsWithoutTrace) {
   EXPECT_EQ(std::vector<std::string>{"Mensurator.lnk"},
             FolderEntries(shortcut.substr(0, shortcut.rfind('\\'))));
 
-  // The earlier one is refused over it, with the downgrade message, and changes nothing.
-  DWORD downgradeExit = 0;
-  ASSERT_TRUE(RunMsiexec("/i", kPackage, "downgrade.log", &downgradeExit));
-  EXPECT_NE(static_cast<DWORD>(ERROR_SUCCESS), downgradeExit);
-  EXPECT_NE(std::string::npos,
-            LogText("downgrade.log").find("A newer version of Mensurator is already installed."))
-      << "no downgrade message in " << kLogFolder << "\\downgrade.log";
+  // The earlier one is refused over it: with the basic user interface Windows Installer shows
+  // the downgrade message, answered here as a user would, ends with an error and changes nothing.
+  {
+    ChildProcess downgrade("\"" + Msiexec() + "\" /i \"" + kPackage + "\" /qb");
+    ASSERT_TRUE(downgrade.Started()) << "msiexec: error " << downgrade.StartError();
+    std::string message = "(none within the time limit)";
+    driver::WaitUntil(
+        [&] {
+          for (HWND box : downgrade.TopLevelWindows()) {
+            for (HWND text : driver::VisibleChildren(box, "Static")) {
+              if (driver::Text(text).find("version") == std::string::npos) continue;
+              message = driver::Text(text);
+              PostMessageW(box, WM_COMMAND, IDOK, 0);
+              return true;
+            }
+          }
+          return false;
+        },
+        kMsiexecTimeoutMs);
+    EXPECT_EQ("A newer version of Mensurator is already installed.", message);
+    DWORD downgradeExit = 0;
+    ASSERT_TRUE(downgrade.WaitForExit(&downgradeExit, kMsiexecTimeoutMs)) << "msiexec still runs";
+    EXPECT_NE(static_cast<DWORD>(ERROR_SUCCESS), downgradeExit);
+  }
   products = MensuratorProducts();
   ASSERT_EQ(1u, products.size());
   EXPECT_EQ(MENSURATOR_NEXT_VERSION, ProductVersion(products[0]));
