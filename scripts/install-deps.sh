@@ -8,7 +8,7 @@ packages=(
   cmake ninja-build g++ pkg-config clang libclang-rt-14-dev
   googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-i686 binutils-mingw-w64-i686
-  wine wine32:i386 wine64 qemu-user-static
+  wine wine32:i386 wine64
   xvfb xauth x11-utils xdotool imagemagick
   wixl python3 python3-olefile osslsigncode openssl
 )

@@ -16,6 +16,7 @@ prefix=$PWD/build/win32/wineprefix-run-${MENSURATOR_DPI}dpi
 program=build/win32/mensurator.exe
 
 if [ -n "${DISPLAY:-}" ]; then
+  scripts/wine-run.sh "$prefix"
   exec scripts/wine-run.sh "$prefix" "$program"
 fi
 
@@ -24,9 +25,11 @@ export MENSURATOR_SCREENSHOT=$screenshot
 scripts/with-display.sh "$prefix" bash -c '
   set -euo pipefail
   prefix=$1 program=$2
+  # Wine sets up a new prefix first, which can take minutes; only the program is waited for.
+  scripts/wine-run.sh "$prefix"
   scripts/wine-run.sh "$prefix" "$program" &
   window=
-  for _ in $(seq 1 900); do # up to three minutes: a start takes about one where Wine is emulated
+  for _ in $(seq 1 300); do # up to a minute: the program shows within seconds, emulated too
     window=$(xdotool search --onlyvisible --name "^Mensurator\$" 2>/dev/null | head -n 1) || true
     [ -n "$window" ] && break
     sleep 0.2

@@ -20,11 +20,4 @@ scripts/fuzz.sh 30
 
 cmake --preset win32 >/dev/null
 cmake --build --preset win32
-win32_args=()
-if scripts/enable-i386.sh --query; then
-  # 32-bit programs run emulated here: each Wine process takes about a minute to start, and
-  # every action of the stress test is slower by as much.
-  win32_args=(--timeout 3600)
-  export MENSURATOR_STRESS_ACTIONS=${MENSURATOR_STRESS_ACTIONS:-4000}
-fi
-scripts/with-display.sh build/win32/wineprefix ctest --preset win32 "${win32_args[@]}"
+scripts/with-display.sh build/win32/wineprefix ctest --preset win32

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine in a prefix of the build's own:
 #   wine-run.sh PREFIX_DIR PROGRAM.exe [ARGS...]
+#   wine-run.sh PREFIX_DIR      only sets the prefix up, for a caller that times the program
 # MENSURATOR_DPI, when set, is the display dpi a new prefix is given
 # (Windows' LogPixels) before any program of the caller runs.
 # Without an X display it starts one (Xvfb) first, since a Wine started
@@ -28,6 +29,7 @@ wine_setup=wine
 # as a copy of that.
 template=$(dirname "$WINEPREFIX")/wineprefix-template
 make_template() {
+  echo "Setting up Wine in $template, once for this build folder (a minute or so)..." >&2
   WINEPREFIX=$template "$wine_setup" wineboot -i >/dev/null 2>&1
   # Wine draws the window frames itself: a virtual display has no window
   # manager, and waiting for one costs two seconds per closed window.
@@ -53,10 +55,5 @@ mkdir -p "$WINEPREFIX"
   fi
 ) 9>"$WINEPREFIX.lock"
 
-# Emulated, a 32-bit Wine process needs about a minute to start: the tests
-# stretch their time limits by this factor.
-if "$(dirname "$0")/enable-i386.sh" --query; then
-  export MENSURATOR_TIMEOUT_SCALE=${MENSURATOR_TIMEOUT_SCALE:-20}
-fi
-
+[ $# -gt 0 ] || exit 0
 exec wine "$@"

@@ -6,13 +6,7 @@
 
 namespace driver {
 
-DWORD Scaled(DWORD milliseconds) {
-  const char* scale = std::getenv("MENSURATOR_TIMEOUT_SCALE");
-  const long factor = scale == nullptr ? 1 : std::strtol(scale, nullptr, 10);
-  return factor > 1 ? milliseconds * static_cast<DWORD>(factor) : milliseconds;
-}
-
-const DWORD kTimeoutMs = Scaled(10000);
+const DWORD kTimeoutMs = 10000;
 
 std::string TestFile(const char* variable, const std::string& relative) {
   if (const char* path = variable != nullptr ? std::getenv(variable) : nullptr) return path;
@@ -27,7 +21,7 @@ std::string TestFile(const char* variable, const std::string& relative) {
 namespace {
 
 // A window of a hung program must not hang the test.
-const UINT kSendTimeoutMs = Scaled(5000);
+const UINT kSendTimeoutMs = 5000;
 
 std::string Narrow(const std::wstring& wide) {
   if (wide.empty()) return std::string();

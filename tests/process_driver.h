@@ -11,11 +11,8 @@
 
 namespace driver {
 
-// The time limit stretched by MENSURATOR_TIMEOUT_SCALE, a whole number (1 when unset or
-// unreadable), which a slow machine sets, such as one that emulates the processor.
-DWORD Scaled(DWORD milliseconds);
-
-// Long enough for a Wine process to start on a busy machine, short enough to fail a hung test.
+// Long enough for a Wine process to start on a busy machine (about 1.5 s where qemu emulates
+// Wine's 32-bit side), short enough to fail a hung test.
 extern const DWORD kTimeoutMs;
 
 // A file or folder the test needs: the path in the environment variable `variable` when it is

@@ -47,7 +47,7 @@ constexpr int kInitialDecimals = 2;
 constexpr std::size_t kHistoryLength = 20;
 // Past this many mismatches a run has said what it can; the rest would repeat them.
 constexpr int kMaxMismatches = 5;
-const UINT kSendTimeoutMs = driver::Scaled(5000);
+const UINT kSendTimeoutMs = 5000;
 
 // An action's messages are posted or sent; the program's answer to them may post the
 // recalculation, which posts nothing further (the keys posted here are taken by the dialog's
