@@ -41,7 +41,8 @@ std::vector<std::string> Split(const std::string& text, char separator) {
   return parts;
 }
 
-// The runs of the list file; false when it cannot be read or a line is not of four fields.
+// The runs of the list file; false when it cannot be read, holds no run, or has a line of more than
+// four fields or without a name or a program.
 bool ReadRuns(const std::string& file, std::vector<Run>* runs) {
   std::ifstream list(file);
   if (!list) return false;
@@ -54,7 +55,7 @@ bool ReadRuns(const std::string& file, std::vector<Run>* runs) {
     if (fields.size() != 4 || fields[0].empty() || fields[1].empty()) return false;
     runs->push_back({fields[0], fields[1], fields[2], Split(fields[3], ' ')});
   }
-  return true;
+  return !runs->empty();
 }
 
 void Print(const std::string& line) {
