@@ -46,8 +46,8 @@ for name in "${names[@]}"; do
   # With -jobs the fuzzer runs as a child that writes fuzz-<job>.log in the current directory.
   rm -f "$build/fuzz-0.log" "$log.job"
   echo "== $target: $seconds s${runs:+ at most, ${runs[0]#-runs=} runs}"
-  if (cd "$build" && "./$target" -max_total_time="$seconds" "${runs[@]}" -jobs=1 -print_final_stats=1 \
-        -artifact_prefix="artifacts/$target/" "corpus/$name") >"$log" 2>&1; then
+  if (cd "$build" && "./$target" -max_total_time="$seconds" "${runs[@]}" -jobs=1 \
+        -print_final_stats=1 -artifact_prefix="artifacts/$target/" "corpus/$name") >"$log" 2>&1; then
     result=passed
   else
     result=FAILED

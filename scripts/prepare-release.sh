@@ -21,7 +21,8 @@ if [ -n "${MENSURATOR_SIGN_CERT_BASE64:-}" ]; then
   certificate=$(mktemp)
   trap 'rm -f "$certificate"' EXIT
   base64 -d <<<"$MENSURATOR_SIGN_CERT_BASE64" >"$certificate"
-  "$here/sign-release.sh" "$release" "$certificate" ${MENSURATOR_TIMESTAMP_URL:+"$MENSURATOR_TIMESTAMP_URL"}
+  "$here/sign-release.sh" "$release" "$certificate" \
+    ${MENSURATOR_TIMESTAMP_URL:+"$MENSURATOR_TIMESTAMP_URL"}
   signature="The program and the installer are signed (Authenticode, SHA-256)."
 else
   signature="This release is **not signed**: Windows may warn that its publisher is unknown."

@@ -11,7 +11,9 @@ if [ -z "${REHEARSAL_DISPLAY:-}" ]; then
 fi
 # From a copy elsewhere, as the workflow moves the folder to Windows, and through cmd as its step.
 rm -rf "$work" && mkdir -p "$work" && cp -r "$job" "$work/windows-job" && cd "$work"
-runner() { "$scripts/wine-run.sh" "$prefix" cmd /D /C 'windows-job\windows_job.exe' "$@" | tr -d '\r'; }
+runner() {
+  "$scripts/wine-run.sh" "$prefix" cmd /D /C 'windows-job\windows_job.exe' "$@" | tr -d '\r'
+}
 
 runner --only engine_test,tables_test --screenshot shot.bmp | tee passing.log
 grep -qx 'All 3 runs passed.' passing.log
