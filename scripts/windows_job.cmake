@@ -5,6 +5,7 @@
 # find the program and the installers beside their own folder there as they do in the build.
 add_executable(windows_job ${CMAKE_CURRENT_LIST_DIR}/windows_job.cpp
                ${CMAKE_SOURCE_DIR}/tests/process_driver.cpp)
+target_include_directories(windows_job PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(windows_job PRIVATE mensurator_warnings)
 
 set(MENSURATOR_WINDOWS_JOB_DIR ${CMAKE_BINARY_DIR}/windows-job)

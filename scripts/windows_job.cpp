@@ -11,16 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "../tests/process_driver.h"
+#include "res/resource_ids.h"
+#include "tests/process_driver.h"
 
 namespace {
 
 // A test program may take long (the installer's test runs msiexec several times), but a hung one
 // must not use up the whole job.
-const DWORD kRunTimeoutMs = driver::Scaled(30 * 60 * 1000);
-
-// Matches the converter's Close button (IDC_CLOSE in res/resource_ids.h).
-constexpr WPARAM kCloseCommand = 1004;
+const DWORD kRunTimeoutMs = 30 * 60 * 1000;
 
 // One line of runs.txt: NAME, PROGRAM (in the tests folder), ARGUMENTS and VAR=VALUE pairs, the
 // four fields separated by tabs, the arguments and the pairs by spaces.
@@ -184,10 +182,10 @@ std::string Screenshot(const std::string& program, const std::string& file) {
         dialog = converter.FindTopLevel("#32770", "Mensurator");
         return dialog != nullptr && IsWindowVisible(dialog);
       },
-      driver::Scaled(30000));
+      30000);
   if (dialog == nullptr || !IsWindowVisible(dialog)) return "no visible Mensurator dialog";
   SetForegroundWindow(dialog);
-  Sleep(driver::Scaled(1000));  // time to paint
+  Sleep(1000);  // time to paint
 
   RECT rect{};
   std::string problem;
@@ -197,9 +195,9 @@ std::string Screenshot(const std::string& program, const std::string& file) {
     Print("Saved the dialog (" + std::to_string(rect.right - rect.left) + "x" +
           std::to_string(rect.bottom - rect.top) + " pixels) to " + file);
   }
-  PostMessageW(dialog, WM_COMMAND, kCloseCommand, 0);
+  PostMessageW(dialog, WM_COMMAND, IDC_CLOSE, 0);
   DWORD exitCode = 0;
-  if (!converter.WaitForExit(&exitCode, driver::Scaled(10000))) {
+  if (!converter.WaitForExit(&exitCode, 10000)) {
     problem += problem.empty() ? "" : "; ";
     problem += "the converter did not close";
   } else if (exitCode != 0) {
