@@ -15,8 +15,6 @@ entry=$binfmt/qemu-i386
 emulator=/usr/bin/qemu-i386
 probe=/usr/lib/wine/wine # a 32-bit program that answers --version and nothing more
 
-[ -e "$binfmt/register" ] || mount -t binfmt_misc binfmt_misc "$binfmt"
-
 # An entry of ours means the kernel refused these programs when it was made; it is kept only
 # when it already names the current emulator.
 if [ -e "$entry" ]; then
@@ -68,6 +66,8 @@ if ! dpkg-query -W -f='${Version}' qemu-user 2>/dev/null | grep -q '^1:\(1[0-9]\
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends -t bookworm-backports qemu-user >/dev/null
 fi
+
+[ -e "$binfmt/register" ] || mount -t binfmt_misc binfmt_misc "$binfmt"
 
 # i386 ELF executables and shared objects, as qemu's own binfmt configuration matches them;
 # F opens the emulator now, so it serves every mount namespace.
