@@ -420,13 +420,11 @@ TEST_F(ConverterDialogTest, RecalculationWithoutAUnitSelectionChangesNothing) {
   EXPECT_EQ(TRUE, ConvDlgProc(dialog, WM_COMMAND, MAKEWPARAM(IDC_RECALC, 0), 0));
 }
 
-// What a screen reader announces for each input control as it takes the focus.
+// What a screen reader announces for each input control as it takes the focus. Under Wine the
+// controls are asked all the same, so the naming runs into Wine's refusal and must survive it.
 TEST_F(ConverterDialogTest, EveryInputControlIsNamedAsItsLabelsRead) {
-  if (GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version")) {
-    GTEST_SKIP() << "Wine 8 has no dynamic annotation (IAccPropServices::SetHwndPropStr answers "
-                    "E_NOTIMPL), so the controls keep Wine's own names; checked on Windows";
-  }
-  const std::pair<int, std::string> expected[] = {
+  using Names = std::vector<std::pair<int, std::string>>;
+  const Names expected = {
       {IDC_VALUE, "Convert from: Value"},
       {IDC_CATEGORY, "Category"},
       {IDC_FROM_UNIT, "Convert from: Unit"},
@@ -436,6 +434,7 @@ TEST_F(ConverterDialogTest, EveryInputControlIsNamedAsItsLabelsRead) {
       {IDC_RESULT, "Convert to: Value"},
       {IDC_RESULT_SCI, "Convert to: Sci. Notation"},
   };
+  Names actual;
   for (const auto& [id, name] : expected) {
     IAccessible* accessible = nullptr;
     ASSERT_EQ(S_OK, AccessibleObjectFromWindow(Item(id), OBJID_CLIENT, IID_IAccessible,
@@ -445,11 +444,16 @@ TEST_F(ConverterDialogTest, EveryInputControlIsNamedAsItsLabelsRead) {
     self.vt = VT_I4;
     self.lVal = CHILDID_SELF;
     BSTR text = nullptr;
-    EXPECT_EQ(S_OK, accessible->get_accName(self, &text)) << "control " << id;
-    EXPECT_EQ(name, std::string(text, text + SysStringLen(text))) << "control " << id;
+    accessible->get_accName(self, &text);  // S_FALSE and no text for a control without a name
+    actual.emplace_back(id, std::string(text, text + SysStringLen(text)));
     SysFreeString(text);
     accessible->Release();
   }
+  if (GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version")) {
+    GTEST_SKIP() << "Wine 8 has no dynamic annotation (IAccPropServices::SetHwndPropStr answers "
+                    "E_NOTIMPL), so the controls keep Wine's own names; checked on Windows";
+  }
+  EXPECT_EQ(expected, actual);
 }
 
 TEST(CenterWindowTest, CentresInTheFullScreenArea) {

@@ -1,7 +1,8 @@
 // Names the converter dialog's controls through IAccPropServices (oleacc's annotation service,
-// created through COM), and takes the names away again before the controls go.
+// created through COM) when first asked, and takes the names away again before the controls go.
 #include "ui/accessible_names.h"
 
+#include <commctrl.h>
 #include <oleacc.h>
 
 #include "res/resource_ids.h"
@@ -17,6 +18,8 @@ constexpr int kNameSize = 64;
 
 const MSAAPROPID kNameProperty[] = {PROPID_ACC_NAME};
 
+constexpr UINT_PTR kWaitingSubclass = 1;
+
 // Sets the name of the control `id` from its string; true when the service took it.
 bool NameControl(IAccPropServices* service, HWND dialog, HINSTANCE module, int id) {
   const HWND control = GetDlgItem(dialog, id);
@@ -27,8 +30,6 @@ bool NameControl(IAccPropServices* service, HWND dialog, HINSTANCE module, int i
   return SUCCEEDED(
       service->SetHwndPropStr(control, OBJID_CLIENT, CHILDID_SELF, PROPID_ACC_NAME, wideName));
 }
-
-}  // namespace
 
 void NameControls(HWND dialog) {
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return;
@@ -49,7 +50,36 @@ void NameControls(HWND dialog) {
   CoUninitialize();
 }
 
+LRESULT CALLBACK WaitForFirstQuestion(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+
+void StopWaiting(HWND dialog) {
+  for (const int id : kNamedControls) {
+    RemoveWindowSubclass(GetDlgItem(dialog, id), WaitForFirstQuestion, kWaitingSubclass);
+  }
+}
+
+// Removed from every control before the naming, so the service's own questions, if any, find
+// it gone.
+LRESULT CALLBACK WaitForFirstQuestion(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR, DWORD_PTR dialog) {
+  if (message == WM_GETOBJECT) {
+    StopWaiting(reinterpret_cast<HWND>(dialog));
+    NameControls(reinterpret_cast<HWND>(dialog));
+  }
+  return DefSubclassProc(control, message, wParam, lParam);
+}
+
+}  // namespace
+
+void NameControlsWhenAsked(HWND dialog) {
+  for (const int id : kNamedControls) {
+    SetWindowSubclass(GetDlgItem(dialog, id), WaitForFirstQuestion, kWaitingSubclass,
+                      reinterpret_cast<DWORD_PTR>(dialog));
+  }
+}
+
 void ClearControlNames(HWND dialog) {
+  StopWaiting(dialog);
   const auto service = reinterpret_cast<IAccPropServices*>(SetWindowLongPtrA(dialog, DWLP_USER, 0));
   if (service == nullptr) return;
   for (const int id : kNamedControls) {

@@ -124,8 +124,8 @@ BOOL InitDialog(HWND hDlg, HWND proposedFocus, std::vector<std::string>& categor
   // The whole text selected, so the first keystroke replaces it.
   SendMessageA(value, EM_SETSEL, 0, -1);
   RequestRecalculation(hDlg);
-  // Named before the focus moves, so the first control a screen reader announces has its name.
-  NameControls(hDlg);
+  // Before the focus moves, so that a screen reader's first question already names the controls.
+  NameControlsWhenAsked(hDlg);
 
   if (GetDlgCtrlID(proposedFocus) == IDC_VALUE) return TRUE;
   SetFocus(value);
