@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <initguid.h>  // IID_IAccessible from the header, as the dialog defines its own ids
 #include <oleacc.h>
 
 #include <gtest/gtest.h>

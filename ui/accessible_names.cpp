@@ -3,6 +3,9 @@
 #include "ui/accessible_names.h"
 
 #include <commctrl.h>
+// The annotation service's ids are defined here, from the header, rather than taken from
+// MinGW's uuid library, which the release's runtime notices do not cover.
+#include <initguid.h>
 #include <oleacc.h>
 
 #include "res/resource_ids.h"
