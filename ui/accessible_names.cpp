@@ -61,8 +61,8 @@ void StopWaiting(HWND dialog) {
   }
 }
 
-// Removed from every control before the naming, so the service's own questions, if any, find
-// it gone.
+// Leaves every control before naming them, so that questions asked while naming go straight
+// to the controls.
 LRESULT CALLBACK WaitForFirstQuestion(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR, DWORD_PTR dialog) {
   if (message == WM_GETOBJECT) {

@@ -7,9 +7,9 @@
 #include <windows.h>
 
 // Names the converter dialog's input controls on the first WM_GETOBJECT any of them receives,
-// before it is answered, so that COM and oleacc load only for a program that asks, such as a
-// screen reader. Each name is the string resource of the control's own id, in the dialog's
-// module; what ClearControlNames needs is kept in the dialog's DWLP_USER. Where COM, the
+// before it is answered, so that COM starts and oleacc loads only for a program that asks,
+// such as a screen reader. Each name is the string resource of the control's own id, in the
+// dialog's module; what ClearControlNames needs is kept in the dialog's DWLP_USER. Where COM, the
 // annotation service or a string is missing, or the service refuses, those controls stay
 // unnamed and nothing is said.
 void NameControlsWhenAsked(HWND dialog);
