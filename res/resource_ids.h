@@ -1,7 +1,8 @@
 /* Resource, command and control ids, shared by the resource script and the
    code. Kept in bands: strings, icons, menus and templates below 200;
    menu commands 100-199 share that band by Windows tradition; the converter
-   dialog's controls 1000-1099; the About box's own controls below 100. */
+   dialog's controls 1000-1099, whose accessible names are the strings of the
+   same ids; the About box's own controls below 100. */
 #ifndef MENSURATOR_RESOURCE_IDS_H
 #define MENSURATOR_RESOURCE_IDS_H
 

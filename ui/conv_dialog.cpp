@@ -13,6 +13,7 @@
 #include "engine/converter.h"
 #include "res/resource_ids.h"
 #include "tables/unit_tables.h"
+#include "ui/accessible_names.h"
 #include "ui/result_format.h"
 #include "ui/unit_lists.h"
 
@@ -123,6 +124,8 @@ BOOL InitDialog(HWND hDlg, HWND proposedFocus, std::vector<std::string>& categor
   // The whole text selected, so the first keystroke replaces it.
   SendMessageA(value, EM_SETSEL, 0, -1);
   RequestRecalculation(hDlg);
+  // Before the focus moves, so that a screen reader's first question already names the controls.
+  NameControlsWhenAsked(hDlg);
 
   if (GetDlgCtrlID(proposedFocus) == IDC_VALUE) return TRUE;
   SetFocus(value);
@@ -206,6 +209,9 @@ INT_PTR CALLBACK ConvDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lPar
       if (reinterpret_cast<const NMHDR*>(lParam)->idFrom == IDC_DECIMALS_SPIN) {
         RequestRecalculation(hDlg);
       }
+      return FALSE;
+    case WM_DESTROY:
+      ClearControlNames(hDlg);
       return FALSE;
     default:
       return FALSE;

@@ -1,0 +1,21 @@
+// Accessible names of the converter dialog's input controls. The template puts every label
+// after the controls, so screen readers find no label before a control; each control is named
+// through Windows' dynamic annotation instead, once something first asks for one.
+#ifndef MENSURATOR_UI_ACCESSIBLE_NAMES_H
+#define MENSURATOR_UI_ACCESSIBLE_NAMES_H
+
+#include <windows.h>
+
+// Names the converter dialog's input controls on the first WM_GETOBJECT any of them receives,
+// before it is answered, so that COM starts and oleacc loads only for a program that asks,
+// such as a screen reader. Each name is the string resource of the control's own id, in the
+// dialog's module; what ClearControlNames needs is kept in the dialog's DWLP_USER. Where COM, the
+// annotation service or a string is missing, or the service refuses, those controls stay
+// unnamed and nothing is said.
+void NameControlsWhenAsked(HWND dialog);
+
+// Stops waiting for the first WM_GETOBJECT, clears the names given and ends this module's use
+// of COM on this thread; to be called from the dialog's WM_DESTROY, while the controls exist.
+void ClearControlNames(HWND dialog);
+
+#endif
