@@ -2,7 +2,6 @@
 // created through COM) when first asked, and takes the names away again before the controls go.
 #include "ui/accessible_names.h"
 
-#include <commctrl.h>
 // The annotation service's ids are defined here, from the header, rather than taken from
 // MinGW's uuid library, which the release's runtime notices do not cover.
 #include <initguid.h>
@@ -20,8 +19,6 @@ constexpr int kNamedControls[] = {IDC_VALUE,         IDC_CATEGORY, IDC_FROM_UNIT
 constexpr int kNameSize = 64;
 
 const MSAAPROPID kNameProperty[] = {PROPID_ACC_NAME};
-
-constexpr UINT_PTR kWaitingSubclass = 1;
 
 // Sets the name of the control `id` from its string; true when the service took it.
 bool NameControl(IAccPropServices* service, HWND dialog, HINSTANCE module, int id) {
@@ -53,31 +50,45 @@ void NameControls(HWND dialog) {
   CoUninitialize();
 }
 
-LRESULT CALLBACK WaitForFirstQuestion(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+LRESULT CALLBACK WaitForFirstQuestion(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
 
+// The procedures are swapped in the wide form, which leaves the controls Unicode windows and
+// their messages untranslated.
 void StopWaiting(HWND dialog) {
   for (const int id : kNamedControls) {
-    RemoveWindowSubclass(GetDlgItem(dialog, id), WaitForFirstQuestion, kWaitingSubclass);
+    const HWND control = GetDlgItem(dialog, id);
+    if (control == nullptr || GetWindowLongPtrW(control, GWLP_WNDPROC) !=
+                                  reinterpret_cast<LONG_PTR>(WaitForFirstQuestion))
+      continue;
+    SetWindowLongPtrW(control, GWLP_WNDPROC, GetWindowLongPtrW(control, GWLP_USERDATA));
+    SetWindowLongPtrW(control, GWLP_USERDATA, 0);
   }
 }
 
-// Leaves every control before naming them, so that questions asked while naming go straight
-// to the controls.
-LRESULT CALLBACK WaitForFirstQuestion(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
-                                      UINT_PTR, DWORD_PTR dialog) {
+// A waiting control's own procedure is kept in its GWLP_USERDATA, which the standard controls
+// leave to the program: read on every message, it costs nothing, where Wine asks its server for
+// each window property, and comctl32's subclassing reads one per message.
+LRESULT CALLBACK WaitForFirstQuestion(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+  const auto own = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(control, GWLP_USERDATA));
+  // Every control leaves before any is named, so that questions asked while naming go straight
+  // to the controls.
   if (message == WM_GETOBJECT) {
-    StopWaiting(reinterpret_cast<HWND>(dialog));
-    NameControls(reinterpret_cast<HWND>(dialog));
+    const HWND dialog = GetParent(control);
+    StopWaiting(dialog);
+    NameControls(dialog);
   }
-  return DefSubclassProc(control, message, wParam, lParam);
+  return CallWindowProcW(own, control, message, wParam, lParam);
 }
 
 }  // namespace
 
 void NameControlsWhenAsked(HWND dialog) {
   for (const int id : kNamedControls) {
-    SetWindowSubclass(GetDlgItem(dialog, id), WaitForFirstQuestion, kWaitingSubclass,
-                      reinterpret_cast<DWORD_PTR>(dialog));
+    if (const HWND control = GetDlgItem(dialog, id)) {
+      SetWindowLongPtrW(control, GWLP_USERDATA,
+                        SetWindowLongPtrW(control, GWLP_WNDPROC,
+                                          reinterpret_cast<LONG_PTR>(WaitForFirstQuestion)));
+    }
   }
 }
 
