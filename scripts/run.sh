@@ -16,7 +16,6 @@ prefix=$PWD/build/win32/wineprefix-run-${MENSURATOR_DPI}dpi
 program=build/win32/mensurator.exe
 
 if [ -n "${DISPLAY:-}" ]; then
-  scripts/wine-run.sh "$prefix"
   exec scripts/wine-run.sh "$prefix" "$program"
 fi
 
@@ -25,7 +24,7 @@ export MENSURATOR_SCREENSHOT=$screenshot
 scripts/with-display.sh "$prefix" bash -c '
   set -euo pipefail
   prefix=$1 program=$2
-  # Wine sets up a new prefix first, which can take minutes; only the program is waited for.
+  # A new prefix is set up first, so that the wait below is for the program alone.
   scripts/wine-run.sh "$prefix"
   scripts/wine-run.sh "$prefix" "$program" &
   window=
