@@ -1,34 +1,53 @@
 #!/usr/bin/env bash
-# Builds the Windows Installer package of a release folder's program and notices, the same, byte
-# for byte, on every build:
-#   pack_msi.sh RELEASE_DIR OUTPUT.msi VERSION SECONDS_SINCE_1970
-# VERSION is major.minor.patch. The build runs this, and so does scripts/sign-release.sh around
-# a signed program.
+# Builds the Windows Installer package of a release folder's program, notices and licence, the
+# same, byte for byte, on every build:
+#   pack_msi.sh RELEASE_DIR OUTPUT.msi VERSION SECONDS_SINCE_1970 [PROJECT_URL]
+# VERSION is major.minor.patch, the package's ProductVersion as written. PROJECT_URL, when given
+# and not empty, is the address Programs and Features links to. The build runs this, and so does
+# scripts/sign-release.sh around a signed program.
 set -euo pipefail
 
 release=$(cd "$1" && pwd)
 output=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
-version=$3.0
+version=$3
 release_time=$4
+project_url=${5:-}
 here=$(cd "$(dirname "$0")" && pwd)
-
-# Names Mensurator in every version, so that an installer replaces any older one; never change
-# it. Each version gets a product code of its own, derived from this.
-upgrade_code=214D1BE8-97AA-4663-A8DA-E69605DCBC39
-product_code=$(python3 -c 'import sys, uuid
-print(str(uuid.uuid5(uuid.UUID(sys.argv[1]), sys.argv[2])).upper())' "$upgrade_code" "$version")
 
 # wixl copies the files' modification times into the package and finds them only by relative
 # paths, so it reads copies dated at the release time. Text files get Windows line ends.
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
-cp "$release/mensurator.exe" "$stage/"
-sed -e 's/\r$//' -e 's/$/\r/' "$release/THIRD-PARTY-NOTICES.txt" >"$stage/THIRD-PARTY-NOTICES.txt"
+cp "$release/mensurator.exe" "$here/../res/mensurator.ico" "$stage/"
+for text in THIRD-PARTY-NOTICES.txt LICENSE.txt; do
+  sed -e 's/\r$//' -e 's/$/\r/' "$release/$text" >"$stage/$text"
+done
 touch -d "@$release_time" "$stage"/*
+
+# Names Mensurator in every version, so that an installer replaces any older one; never change
+# it. The product code is derived from it, the version and the files installed: a package rebuilt
+# around other files (a signed program) is another product of the same version, which replaces
+# the installed one, where the same product code would be refused as already installed.
+upgrade_code=214D1BE8-97AA-4663-A8DA-E69605DCBC39
+contents=$(cd "$stage" && sha256sum -- * | sha256sum | cut -d' ' -f1)
+product_code=$(python3 -c 'import sys, uuid
+print(str(uuid.uuid5(uuid.UUID(sys.argv[1]), sys.argv[2])).upper())' "$upgrade_code" \
+  "$version $contents")
+
 (
   cd "$stage"
   wixl -a x86 -D Version="$version" -D ProductCode="$product_code" -D UpgradeCode="$upgrade_code" \
-    -o "$output" "$here/mensurator.wxs"
+    -D ProjectUrl="$project_url" -o "$output" "$here/mensurator.wxs"
 )
+# wixl's MajorUpgrade replaces earlier versions only; its row is written again with
+# msidbUpgradeAttributesVersionMaxInclusive (512) added to MigrateFeatures (1), as WiX writes it
+# for AllowSameVersionUpgrades, which wixl lacks. libmsi cannot update a key column in place.
+msibuild "$output" \
+  -q "DELETE FROM \`Upgrade\` WHERE \`ActionProperty\` = 'WIX_UPGRADE_DETECTED'" \
+  -q "INSERT INTO \`Upgrade\` (\`UpgradeCode\`, \`VersionMax\`, \`Attributes\`, \`ActionProperty\`)
+      VALUES ('{$upgrade_code}', '$version', 513, 'WIX_UPGRADE_DETECTED')"
+# msibuild ends well even when a query fails.
+msiinfo export "$output" Upgrade | grep -q $'\t'"$version"$'\t\t513\t\tWIX_UPGRADE_DETECTED' ||
+  { echo "$output: the upgrade of the same version was not written" >&2; exit 1; }
 # Debian's own Python, the one python3-olefile is installed for.
 /usr/bin/python3 "$here/stamp_msi.py" "$output" "$release_time" "$upgrade_code"

@@ -4,9 +4,10 @@
     check-release-version.py RELEASE_DIR VERSION
 
 VERSION is major.minor.patch. The program's version resource (its fixed numbers and its
-FileVersion and ProductVersion texts) and the ProductVersion of mensurator-VERSION.msi must say
-VERSION.0, and mensurator-VERSION.zip must hold the folder's mensurator.exe. Names each mismatch
-and exits 1 when there is any. Debian's own Python: python3-olefile is installed for it.
+FileVersion and ProductVersion texts) must say VERSION.0, the ProductVersion of
+mensurator-VERSION.msi VERSION itself, and mensurator-VERSION.zip must hold the folder's
+mensurator.exe. Names each mismatch and exits 1 when there is any. Debian's own Python:
+python3-olefile is installed for it.
 """
 import os
 import struct
@@ -99,9 +100,10 @@ def main():
         problems.append(f"{missing}: missing")
     if not problems:
         found = resource_versions(program)
-        found["installer's ProductVersion"] = msi_property(package, "ProductVersion")
         problems += [f"{what} is {value}, not {expected}"
                      for what, value in found.items() if value != expected]
+        if msi_property(package, "ProductVersion") != version:
+            problems.append(f"installer's ProductVersion is not {version}")
         with zipfile.ZipFile(portable) as archive:
             if archive.read("mensurator.exe") != open(program, "rb").read():
                 problems.append(f"{portable} holds another mensurator.exe")
@@ -109,7 +111,7 @@ def main():
         print(f"{release}: {problem}")
     if problems:
         sys.exit(1)
-    print(f"{release}: the program and the installer say {expected}")
+    print(f"{release}: the program says {expected}, the installer {version}")
 
 
 main()

@@ -37,9 +37,11 @@ sign() {
 
 sign "$release/mensurator.exe" "$release/mensurator.exe.signed" "${3:-}"
 mv "$release/mensurator.exe.signed" "$release/mensurator.exe"
-"$packaging/pack_msi.sh" "$release" "$msi" "$version" "$release_time"
+# The rebuilt installer links to the address the build gave the first one, if any.
+project_url=$(msiinfo export "$msi" Property | sed -n 's/^ARPURLINFOABOUT\t\(.*\)\r$/\1/p')
+"$packaging/pack_msi.sh" "$release" "$msi" "$version" "$release_time" "$project_url"
 sign "$msi" "$msi.signed" "${3:-}"
 mv "$msi.signed" "$msi"
 python3 "$packaging/make_zip.py" "$zip" "$release_time" "$release/mensurator.exe" \
-  "$release/THIRD-PARTY-NOTICES.txt" "$packaging/readme.txt"
+  "$release/THIRD-PARTY-NOTICES.txt" "$release/LICENSE.txt" "$packaging/readme.txt"
 echo "Signed $release/mensurator.exe and $msi; packed $zip around the signed program."
