@@ -1,6 +1,7 @@
 // The release as a user gets it: the shipped program's version resource, and its Windows
-// Installer package put through a silent install with msiexec, a start of the installed program
-// from where the package put it, and an uninstall that must leave nothing behind.
+// Installer package put through a silent install for the current user with msiexec, a start of
+// the installed program from where the package put it, and an uninstall that must leave nothing
+// behind. The package's version is major.minor.patch as released, the program's that and ".0".
 #include <windows.h>
 
 #include <msi.h>
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -107,11 +109,94 @@ std::vector<std::string> MensuratorProducts() {
   return found;
 }
 
+// A property Windows Installer registered for an installed product, "" when it has none.
+std::string ProductInfo(const std::string& code, const char* property) {
+  char value[MAX_PATH] = "";
+  DWORD size = sizeof value;
+  MsiGetProductInfoA(code.c_str(), property, value, &size);
+  return value;
+}
+
 std::string ProductVersion(const std::string& code) {
-  char version[32] = "";
+  return ProductInfo(code, INSTALLPROPERTY_VERSIONSTRING);
+}
+
+// In whose name Windows Installer holds an installed product: "per user", "all users" or
+// "(unknown)".
+std::string InstallContext(const std::string& code) {
+  char version[32];
   DWORD size = sizeof version;
-  MsiGetProductInfoA(code.c_str(), INSTALLPROPERTY_VERSIONSTRING, version, &size);
-  return version;
+  if (MsiGetProductInfoExA(code.c_str(), nullptr, MSIINSTALLCONTEXT_USERUNMANAGED,
+                           INSTALLPROPERTY_VERSIONSTRING, version, &size) == ERROR_SUCCESS) {
+    return "per user";
+  }
+  size = sizeof version;
+  if (MsiGetProductInfoExA(code.c_str(), nullptr, MSIINSTALLCONTEXT_MACHINE,
+                           INSTALLPROPERTY_VERSIONSTRING, version, &size) == ERROR_SUCCESS) {
+    return "all users";
+  }
+  return "(unknown)";
+}
+
+// The hives holding Programs and Features' entries: the user's, then the machine's in both of
+// 64-bit Windows' registry views.
+struct UninstallHive {
+  HKEY root;
+  REGSAM view;
+  const char* name;
+};
+const UninstallHive kUninstallHives[] = {{HKEY_CURRENT_USER, 0, "HKCU"},
+                                         {HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY, "HKLM (64-bit)"},
+                                         {HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY, "HKLM (32-bit)"}};
+
+// Programs and Features' entry of a product in a hive, or nullptr.
+HKEY OpenUninstallEntry(const UninstallHive& hive, const std::string& code) {
+  const std::string path = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + code;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(hive.root, path.c_str(), 0, KEY_READ | hive.view, &key) != ERROR_SUCCESS) {
+    return nullptr;
+  }
+  return key;
+}
+
+// The hives that hold an entry for the product, by name, space-separated.
+std::string UninstallEntries(const std::string& code) {
+  std::string found;
+  for (const UninstallHive& hive : kUninstallHives) {
+    const HKEY key = OpenUninstallEntry(hive, code);
+    if (key == nullptr) continue;
+    RegCloseKey(key);
+    found += (found.empty() ? "" : " ") + std::string(hive.name);
+  }
+  return found;
+}
+
+// A number in the product's first entry in Programs and Features, or -1 when there is none.
+long long UninstallNumber(const std::string& code, const char* name) {
+  for (const UninstallHive& hive : kUninstallHives) {
+    const HKEY key = OpenUninstallEntry(hive, code);
+    if (key == nullptr) continue;
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    const bool read = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value),
+                                       &size) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return read ? value : -1;
+  }
+  return -1;
+}
+
+bool UnderWine() { return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version"); }
+
+// Wine 8's Windows Installer takes ALLUSERS=2 for a per-machine install whatever
+// MSIINSTALLPERUSER says, and puts ProgramFilesFolder in Program Files: true on Windows, false
+// with the reason said under Wine.
+bool InstallsPerUserHere() {
+  if (!UnderWine()) return true;
+  std::printf(
+      "[  SKIPPED ] per-user folder and registration, Windows only: Wine 8 installs an "
+      "ALLUSERS=2 package for all users and ignores MSIINSTALLPERUSER\n");
+  return false;
 }
 
 // The system's own msiexec: on 64-bit Windows a 32-bit program would get the 32-bit one, where
@@ -220,8 +305,9 @@ TEST(ReleaseProgram, CarriesItsVersionAndName) {
   const VS_FIXEDFILEINFO* fixed = info.Fixed();
   ASSERT_NE(nullptr, fixed);
   EXPECT_EQ(VS_FFI_SIGNATURE, fixed->dwSignature);
-  EXPECT_EQ(MENSURATOR_RELEASE_VERSION, Dotted(fixed->dwFileVersionMS, fixed->dwFileVersionLS));
-  EXPECT_EQ(MENSURATOR_RELEASE_VERSION,
+  EXPECT_EQ(MENSURATOR_RELEASE_VERSION ".0",
+            Dotted(fixed->dwFileVersionMS, fixed->dwFileVersionLS));
+  EXPECT_EQ(MENSURATOR_RELEASE_VERSION ".0",
             Dotted(fixed->dwProductVersionMS, fixed->dwProductVersionLS));
   EXPECT_EQ(static_cast<DWORD>(VFT_APP), fixed->dwFileType);
   EXPECT_EQ(0u, fixed->dwFileFlags & fixed->dwFileFlagsMask) << "marked debug or pre-release";
@@ -229,8 +315,8 @@ TEST(ReleaseProgram, CarriesItsVersionAndName) {
 
   EXPECT_EQ("Mensurator", info.String("ProductName"));
   EXPECT_EQ("Mensurator unit converter", info.String("FileDescription"));
-  EXPECT_EQ(MENSURATOR_RELEASE_VERSION, info.String("FileVersion"));
-  EXPECT_EQ(MENSURATOR_RELEASE_VERSION, info.String("ProductVersion"));
+  EXPECT_EQ(MENSURATOR_RELEASE_VERSION ".0", info.String("FileVersion"));
+  EXPECT_EQ(MENSURATOR_RELEASE_VERSION ".0", info.String("ProductVersion"));
   EXPECT_EQ("mensurator.exe", info.String("OriginalFilename"));
   EXPECT_EQ("mensurator", info.String("InternalName"));
   EXPECT_NE("(none)", info.String("CompanyName"));
@@ -239,10 +325,15 @@ TEST(ReleaseProgram, CarriesItsVersionAndName) {
 
 TEST(Installer, InstallsUpgradesRefusesDowngradeAndUninstallsWithoutTrace) {
   ASSERT_TRUE(KeepWineMenuBuilderAway());
-  const std::string programFolder = Folder(CSIDL_PROGRAM_FILES) + "\\Mensurator";
+  // Windows 7 and later install a per-user package's ProgramFilesFolder in the user's
+  // %LocalAppData%\Programs.
+  const bool perUser = InstallsPerUserHere();
+  const std::string programFolder =
+      (perUser ? Folder(CSIDL_LOCAL_APPDATA) + "\\Programs" : Folder(CSIDL_PROGRAM_FILES)) +
+      "\\Mensurator";
   const std::string program = programFolder + "\\mensurator.exe";
-  // Windows puts the shortcuts of a per-machine package into the Start menu of all users;
-  // Wine's Windows Installer puts them into the installing user's.
+  // The shortcut stands in the user's own Programs folder; no Mensurator folder in either menu.
+  const std::string shortcut = Folder(CSIDL_PROGRAMS) + "\\Mensurator.lnk";
   const std::vector<std::string> menuFolders = {Folder(CSIDL_COMMON_PROGRAMS) + "\\Mensurator",
                                                 Folder(CSIDL_PROGRAMS) + "\\Mensurator"};
   ASSERT_NE("\\Mensurator", programFolder);
@@ -250,6 +341,7 @@ TEST(Installer, InstallsUpgradesRefusesDowngradeAndUninstallsWithoutTrace) {
   // A run that was stopped half-way may have left a package installed.
   { const UninstallWhenLeft leftover; }
   ASSERT_FALSE(Exists(programFolder)) << programFolder << " there before installing";
+  ASSERT_FALSE(Exists(shortcut)) << shortcut << " there before installing";
   for (const std::string& folder : menuFolders) {
     ASSERT_FALSE(Exists(folder)) << folder << " there before installing";
   }
@@ -257,16 +349,22 @@ TEST(Installer, InstallsUpgradesRefusesDowngradeAndUninstallsWithoutTrace) {
 
   ASSERT_TRUE(Succeeds("/i", kPackage, "install.log"));
   ASSERT_EQ(1u, MensuratorProducts().size()) << "Windows Installer does not know the product";
-  EXPECT_EQ(MENSURATOR_RELEASE_VERSION, ProductVersion(MensuratorProducts()[0]));
-  ASSERT_TRUE(Exists(program)) << program;
-  EXPECT_EQ(MENSURATOR_RELEASE_VERSION, VersionInfo(program).String("FileVersion")) << program;
-  std::string shortcut;
-  for (const std::string& folder : menuFolders) {
-    const std::string link = folder + "\\Mensurator.lnk";
-    if (shortcut.empty() && Exists(link)) shortcut = link;
+  const std::string installed = MensuratorProducts()[0];
+  EXPECT_EQ(MENSURATOR_RELEASE_VERSION, ProductVersion(installed));
+  // What Programs and Features shows: no Change button, the program's icon, the project's pages.
+  EXPECT_EQ(1, UninstallNumber(installed, "NoModify")) << "in " << UninstallEntries(installed);
+  const std::string icon = ProductInfo(installed, INSTALLPROPERTY_PRODUCTICON);
+  EXPECT_EQ("mensurator.ico", icon.substr(icon.rfind('\\') + 1)) << "product icon " << icon;
+  EXPECT_TRUE(Exists(icon)) << "product icon " << icon;
+  EXPECT_EQ(MENSURATOR_PROJECT_URL, ProductInfo(installed, INSTALLPROPERTY_URLINFOABOUT));
+  EXPECT_EQ(MENSURATOR_PROJECT_URL, ProductInfo(installed, INSTALLPROPERTY_HELPLINK));
+  if (perUser) {
+    EXPECT_EQ("per user", InstallContext(installed));
+    EXPECT_EQ("HKCU", UninstallEntries(installed)) << "Programs and Features' entry";
   }
-  ASSERT_FALSE(shortcut.empty()) << "no Mensurator.lnk in " << menuFolders[0] << " or "
-                                 << menuFolders[1];
+  ASSERT_TRUE(Exists(program)) << program;
+  EXPECT_EQ(MENSURATOR_RELEASE_VERSION ".0", VersionInfo(program).String("FileVersion")) << program;
+  ASSERT_TRUE(Exists(shortcut)) << shortcut;
   const std::string target = LinkTarget(shortcut);
   EXPECT_EQ(0, lstrcmpiA(program.c_str(), target.c_str())) << shortcut << " points to " << target;
   {
@@ -282,15 +380,19 @@ TEST(Installer, InstallsUpgradesRefusesDowngradeAndUninstallsWithoutTrace) {
     EXPECT_EQ(0u, exitCode);
   }
 
-  // The later version replaces the earlier one: one product, one program, one shortcut.
+  // The later version replaces the earlier one for the same user: one product, one program,
+  // one shortcut.
   ASSERT_TRUE(Succeeds("/i", kNextPackage, "upgrade.log"));
   std::vector<std::string> products = MensuratorProducts();
   ASSERT_EQ(1u, products.size()) << "the earlier version is still listed";
   EXPECT_EQ(MENSURATOR_NEXT_VERSION, ProductVersion(products[0]));
-  EXPECT_EQ((std::vector<std::string>{"THIRD-PARTY-NOTICES.txt", "mensurator.exe"}),
+  if (perUser) {
+    EXPECT_EQ("per user", InstallContext(products[0]));
+  }
+  EXPECT_EQ((std::vector<std::string>{"LICENSE.txt", "THIRD-PARTY-NOTICES.txt", "mensurator.exe"}),
             FolderEntries(programFolder));
-  EXPECT_EQ(std::vector<std::string>{"Mensurator.lnk"},
-            FolderEntries(shortcut.substr(0, shortcut.rfind('\\'))));
+  EXPECT_TRUE(Exists(shortcut)) << shortcut;
+  for (const std::string& folder : menuFolders) EXPECT_FALSE(Exists(folder)) << folder;
 
   // The earlier one is refused over it: with the basic user interface Windows Installer shows
   // the downgrade message, answered here as a user would, ends with an error and changes nothing.
@@ -321,8 +423,12 @@ TEST(Installer, InstallsUpgradesRefusesDowngradeAndUninstallsWithoutTrace) {
   EXPECT_EQ(MENSURATOR_NEXT_VERSION, ProductVersion(products[0]));
   EXPECT_TRUE(Exists(program)) << program;
 
+  const std::string upgradedIcon = ProductInfo(products[0], INSTALLPROPERTY_PRODUCTICON);
+  EXPECT_TRUE(Exists(upgradedIcon)) << "product icon \"" << upgradedIcon << "\"";
   ASSERT_TRUE(Succeeds("/x", products[0], "uninstall.log"));
   EXPECT_TRUE(MensuratorProducts().empty()) << "Windows Installer still knows the product";
+  EXPECT_EQ("", UninstallEntries(products[0])) << "Programs and Features' entry left";
+  EXPECT_FALSE(Exists(upgradedIcon)) << "product icon \"" << upgradedIcon << "\" left";
   EXPECT_FALSE(Exists(programFolder)) << programFolder;
   EXPECT_FALSE(Exists(shortcut)) << shortcut;
   for (const std::string& folder : menuFolders) EXPECT_FALSE(Exists(folder)) << folder;

@@ -7,8 +7,9 @@ mensurator_add_test(install_test
 target_compile_definitions(install_test PRIVATE
   MENSURATOR_RELEASE_NAME="${MENSURATOR_RELEASE_NAME}"
   MENSURATOR_NEXT_NAME="mensurator-${MENSURATOR_NEXT_VERSION}"
-  MENSURATOR_RELEASE_VERSION="${PROJECT_VERSION}.0"
-  MENSURATOR_NEXT_VERSION="${MENSURATOR_NEXT_VERSION}.0")
+  MENSURATOR_RELEASE_VERSION="${PROJECT_VERSION}"
+  MENSURATOR_NEXT_VERSION="${MENSURATOR_NEXT_VERSION}"
+  MENSURATOR_PROJECT_URL="${MENSURATOR_PROJECT_URL}")
 add_dependencies(install_test release release_upgrade)
 # A prefix of its own, so that the other tests never see the program installed; the display
 # script ends its Wine server afterwards.
