@@ -7,7 +7,9 @@
 set -euo pipefail
 
 release=$(cd "$1" && pwd)
-output=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
+# Apart, so that a missing folder stops the script instead of leaving an empty path.
+output_dir=$(cd "$(dirname "$2")" && pwd)
+output=$output_dir/$(basename "$2")
 version=$3.0
 release_time=$4
 here=$(cd "$(dirname "$0")" && pwd)
