@@ -49,11 +49,6 @@ inline HRESULT ReadName(HWND control, std::string* name) {
   return found;
 }
 
-// Wine 8 has no dynamic annotation, so there the controls keep Wine's own names.
-inline bool UnderWine() {
-  return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
-}
-
 }  // namespace control_names
 
 #endif
