@@ -29,11 +29,11 @@ add_test(NAME sign_release
 
 # What the release workflow runs before it publishes: the version read from the tag, then the
 # release checked against it and its files gathered, here unsigned (sign_release signs through it).
-add_test(NAME release_tag COMMAND ${CMAKE_SOURCE_DIR}/scripts/release-version.sh v${PROJECT_VERSION})
+add_test(NAME release_tag COMMAND ${CMAKE_SOURCE_DIR}/packaging/release-version.sh v${PROJECT_VERSION})
 set_tests_properties(release_tag PROPERTIES PASS_REGULAR_EXPRESSION "^${PROJECT_VERSION}\n$")
-add_test(NAME release_tag_refused COMMAND ${CMAKE_SOURCE_DIR}/scripts/release-version.sh v1.2)
+add_test(NAME release_tag_refused COMMAND ${CMAKE_SOURCE_DIR}/packaging/release-version.sh v1.2)
 set_tests_properties(release_tag_refused PROPERTIES PASS_REGULAR_EXPRESSION "is not a release tag")
 add_test(NAME release_publish
-  COMMAND ${CMAKE_SOURCE_DIR}/scripts/prepare-release.sh ${MENSURATOR_RELEASE_DIR}
+  COMMAND ${CMAKE_SOURCE_DIR}/packaging/prepare-release.sh ${MENSURATOR_RELEASE_DIR}
           ${PROJECT_VERSION} ${CMAKE_CURRENT_BINARY_DIR}/publish)
 set_tests_properties(release_publish PROPERTIES PASS_REGULAR_EXPRESSION "not signed")

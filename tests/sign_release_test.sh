@@ -18,8 +18,8 @@ cp -r "$release" one
 cp -r "$release" two
 version=$(basename one/mensurator-*.msi .msi)
 MENSURATOR_SIGN_CERT_BASE64=$(base64 -w0 cert.pfx) \
-  "$source/scripts/prepare-release.sh" one "${version#mensurator-}" published
-"$source/scripts/sign-release.sh" two cert.pfx
+  "$source/packaging/prepare-release.sh" one "${version#mensurator-}" published
+"$source/packaging/sign-release.sh" two cert.pfx
 
 status=0
 fail() { echo "FAILED: $*"; status=1; }

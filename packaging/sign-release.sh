@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Signs a release with a code-signing certificate: the program first, then the installer and the
 # zip are built again around the signed program, and the installer is signed too.
-#   MENSURATOR_SIGN_PASSWORD=... scripts/sign-release.sh RELEASE_DIR CERT.pfx [TIMESTAMP_URL]
+#   MENSURATOR_SIGN_PASSWORD=... packaging/sign-release.sh RELEASE_DIR CERT.pfx [TIMESTAMP_URL]
 # RELEASE_DIR is a release folder as the build leaves it (build/win32/release): the program, its
 # notices, mensurator-VERSION.msi and mensurator-VERSION.zip; it is changed in place.
 # The signing time is the release time (read from the zip), so the same release and certificate
