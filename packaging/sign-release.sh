@@ -17,11 +17,12 @@ fi
 release=$(cd "$1" && pwd)
 certificate=$2
 : "${MENSURATOR_SIGN_PASSWORD?must hold the password of the certificate}"
-packaging=$(cd "$(dirname "$0")/../packaging" && pwd)
+packaging=$(cd "$(dirname "$0")" && pwd)
 
 msi=$(find "$release" -maxdepth 1 -name 'mensurator-*.msi' -print -quit)
 zip=${msi%.msi}.zip
-[ -n "$msi" ] && [ -f "$zip" ] || { echo "$release: no mensurator-VERSION.msi and .zip" >&2; exit 1; }
+[ -n "$msi" ] && [ -f "$zip" ] ||
+  { echo "$release: no mensurator-VERSION.msi and .zip" >&2; exit 1; }
 version=$(basename "$msi" .msi)
 version=${version#mensurator-}
 release_time=$(python3 -c 'import calendar, sys, zipfile
@@ -40,6 +41,11 @@ mv "$release/mensurator.exe.signed" "$release/mensurator.exe"
 "$packaging/pack_msi.sh" "$release" "$msi" "$version" "$release_time"
 sign "$msi" "$msi.signed" "${3:-}"
 mv "$msi.signed" "$msi"
-python3 "$packaging/make_zip.py" "$zip" "$release_time" "$release/mensurator.exe" \
-  "$release/THIRD-PARTY-NOTICES.txt" "$packaging/readme.txt"
+# The zip again with every file it had, only the program now signed.
+entries=$(mktemp -d)
+trap 'rm -rf "$entries"' EXIT
+python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' \
+  "$zip" "$entries"
+cp "$release/mensurator.exe" "$entries/"
+python3 "$packaging/make_zip.py" "$zip" "$release_time" "$entries"/*
 echo "Signed $release/mensurator.exe and $msi; packed $zip around the signed program."

