@@ -4,10 +4,10 @@
 #   MENSURATOR_SIGN_PASSWORD=... packaging/sign-release.sh RELEASE_DIR CERT.pfx [TIMESTAMP_URL]
 # RELEASE_DIR is a release folder as the build leaves it (build/win32/release): the program, its
 # notices, mensurator-VERSION.msi and mensurator-VERSION.zip; it is changed in place.
-# The signing time is the release time (read from the zip), so the same release and certificate
-# give the same signed bytes. For a published release, give an RFC 3161 timestamp server: its
-# countersignature keeps the signatures valid after the certificate expires (the bytes then
-# depend on the server's answer).
+# The signing time is the release time, SOURCE_DATE_EPOCH where it is set as for the build, else
+# read from the zip (to two seconds), so the same release and certificate give the same bytes.
+# For a published release, give an RFC 3161 timestamp server: its countersignature keeps the
+# signatures valid after the certificate expires (the bytes then depend on the server's answer).
 set -euo pipefail
 
 if [ $# -lt 2 ] || [ $# -gt 3 ]; then
@@ -25,8 +25,8 @@ zip=${msi%.msi}.zip
   { echo "$release: no mensurator-VERSION.msi and .zip" >&2; exit 1; }
 version=$(basename "$msi" .msi)
 version=${version#mensurator-}
-release_time=$(python3 -c 'import calendar, sys, zipfile
-print(calendar.timegm(zipfile.ZipFile(sys.argv[1]).infolist()[0].date_time + (0, 0, 0)))' "$zip")
+release_time=${SOURCE_DATE_EPOCH:-$(python3 -c 'import calendar, sys, zipfile
+print(calendar.timegm(zipfile.ZipFile(sys.argv[1]).infolist()[0].date_time + (0, 0, 0)))' "$zip")}
 
 sign() {
   local options=(-pkcs12 "$certificate" -readpass /dev/stdin -h sha256 -n Mensurator
