@@ -22,9 +22,10 @@ address=${4:-https://github.com/mensurator/mensurator}
 here=$(cd "$(dirname "$0")" && pwd)
 changelog=$here/../CHANGELOG.md
 
-# The lines under "## [VERSION] - DATE" up to the next section, without blank lines around them.
+# The lines under "## [VERSION] - DATE" up to the next section or the closing link references,
+# without blank lines around them.
 changes=$(awk -v heading="## [$version]" 'index($0, heading) == 1 { inside = 1; next }
-  inside && /^## / { exit } inside' "$changelog" | sed '/./,$!d')
+  inside && (/^## / || /^\[[^]]+\]: /) { exit } inside' "$changelog" | sed '/./,$!d')
 if [ -z "$changes" ]; then
   echo "$0: CHANGELOG.md has no section '## [$version] - YYYY-MM-DD' saying what $version is;" \
     "write it before releasing $version" >&2
