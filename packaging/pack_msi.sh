@@ -2,7 +2,7 @@
 # Builds the Windows Installer package of a release folder's program and notices, the same, byte
 # for byte, on every build:
 #   pack_msi.sh RELEASE_DIR OUTPUT.msi VERSION SECONDS_SINCE_1970
-# VERSION is major.minor.patch. The build runs this, and so does scripts/sign-release.sh around
+# VERSION is major.minor.patch. The build runs this, and so does packaging/sign-release.sh around
 # a signed program.
 set -euo pipefail
 
