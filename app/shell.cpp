@@ -79,13 +79,16 @@ INT_PTR CALLBACK AboutDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM) {
 
 int RunMessageLoop(HACCEL accelerators) {
   MSG msg;
-  // -1, an error, ends the loop like the quit message rather than looping on garbage.
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+  for (;;) {
+    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got == 0) return static_cast<int>(msg.wParam);
+    // An error leaves msg undefined, so there is no quit code to return; a failing loop cannot
+    // serve the dialog either, and the user learns why the program ends.
+    if (got == -1) ReportErrorAndExit("GetMessageA");
     // Read afresh each time: the dialog's Close clears it while messages are still queued.
     if (IsWindow(hConvDlg) && IsDialogMessageA(hConvDlg, &msg)) continue;
     if (TranslateAcceleratorA(msg.hwnd, accelerators, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
-  return static_cast<int>(msg.wParam);
 }

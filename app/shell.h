@@ -24,7 +24,8 @@ LRESULT CALLBACK MainWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPar
 // WM_INITDIALOG, FALSE otherwise.
 INT_PTR CALLBACK AboutDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Runs the thread's message loop until WM_QUIT; returns the quit code.
+// Runs the thread's message loop until WM_QUIT; returns the quit code. Ends the process through
+// ReportErrorAndExit, with GetMessageA's error code, when GetMessageA fails.
 int RunMessageLoop(HACCEL accelerators);
 
 #endif

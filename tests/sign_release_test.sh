@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Signs two copies of the release with a code-signing certificate made here for the purpose, one
 # as the release workflow does, and checks that both signatures verify, that the zip holds the
-# signed program, that the two signings gave the same bytes, and what the workflow publishes:
+# signed program, that the two signings gave the same bytes, and what the workflow publishes,
+# manifests included:
 #   sign_release_test.sh SOURCE_DIR RELEASE_DIR WORK_DIR
 set -euo pipefail
 source=$(cd "$1" && pwd)
@@ -18,8 +19,8 @@ cp -r "$release" one
 cp -r "$release" two
 version=$(basename one/mensurator-*.msi .msi)
 MENSURATOR_SIGN_CERT_BASE64=$(base64 -w0 cert.pfx) \
-  "$source/scripts/prepare-release.sh" one "${version#mensurator-}" published
-"$source/scripts/sign-release.sh" two cert.pfx
+  "$source/packaging/prepare-release.sh" one "${version#mensurator-}" published
+"$source/packaging/sign-release.sh" two cert.pfx
 
 status=0
 fail() { echo "FAILED: $*"; status=1; }
@@ -31,10 +32,16 @@ cmp -s "$release/mensurator.exe" one/mensurator.exe && fail "the program is unch
 python3 -c 'import sys, zipfile
 sys.stdout.buffer.write(zipfile.ZipFile(sys.argv[1]).read("mensurator.exe"))' one/mensurator-*.zip |
   cmp -s - one/mensurator.exe || fail "the zip does not hold the signed program"
+names() { python3 -c 'import sys, zipfile; print(zipfile.ZipFile(sys.argv[1]).namelist())' "$@"; }
+[ "$(names one/mensurator-*.zip)" = "$(names "$release"/mensurator-*.zip)" ] ||
+  fail "the signed zip does not hold the files the release's zip holds"
 for file in one/*; do
   cmp -s "$file" "two/${file#one/}" || fail "${file#one/} differs between two signings"
 done
-(cd one && sha256sum --quiet -c ../published/files/SHA256SUMS) || fail "SHA256SUMS is not of the signed files"
+(cd one && sha256sum --quiet -c ../published/files/SHA256SUMS) ||
+  fail "SHA256SUMS is not of the signed files"
 grep -q "are signed" published/notes.md || fail "the release's text does not say it is signed"
+"$source/tests/check_manifests.py" published "$source/tests/data/package-manifest-schemas" ||
+  fail "the manifests are not of the signed files"
 [ "$status" -eq 0 ] && echo "Signed release verified: $(cd one && echo *)"
 exit "$status"

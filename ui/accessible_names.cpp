@@ -18,6 +18,11 @@ constexpr int kNamedControls[] = {IDC_VALUE,         IDC_CATEGORY, IDC_FROM_UNIT
 // Room for the longest name in the resources, and more.
 constexpr int kNameSize = 64;
 
+// The dialog's DWLP_USER is zero until a control is first asked; from then on it holds the
+// service that keeps the names, or this, where none were given or naming has not finished. No
+// object lies in the lowest 64 KiB of a Windows process, so it is never a service's address.
+constexpr LONG_PTR kNothingNamed = 1;
+
 const MSAAPROPID kNameProperty[] = {PROPID_ACC_NAME};
 
 // Sets the name of the control `id` from its string; true when the service took it.
@@ -32,6 +37,9 @@ bool NameControl(IAccPropServices* service, HWND dialog, HINSTANCE module, int i
 }
 
 void NameControls(HWND dialog) {
+  // Marked first, so that a question asked while naming runs, through a control that cannot
+  // stop waiting, finds the dialog asked already.
+  SetWindowLongPtrA(dialog, DWLP_USER, kNothingNamed);
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return;
 
   IAccPropServices* service = nullptr;
@@ -53,7 +61,8 @@ void NameControls(HWND dialog) {
 LRESULT CALLBACK WaitForFirstQuestion(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The procedures are swapped in the wide form, which leaves the controls Unicode windows and
-// their messages untranslated.
+// their messages untranslated. A control whose procedure something else has replaced since
+// keeps waiting underneath it, passing every message on to its own.
 void StopWaiting(HWND dialog) {
   for (const int id : kNamedControls) {
     const HWND control = GetDlgItem(dialog, id);
@@ -70,12 +79,15 @@ void StopWaiting(HWND dialog) {
 // each window property, and comctl32's subclassing reads one per message.
 LRESULT CALLBACK WaitForFirstQuestion(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
   const auto own = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(control, GWLP_USERDATA));
-  // Every control leaves before any is named, so that questions asked while naming go straight
-  // to the controls.
+  // Only the dialog's first question names the controls, whichever control still waits. Every
+  // control that can leaves before any is named, so that questions asked while naming go
+  // straight to the controls.
   if (message == WM_GETOBJECT) {
     const HWND dialog = GetParent(control);
-    StopWaiting(dialog);
-    NameControls(dialog);
+    if (GetWindowLongPtrA(dialog, DWLP_USER) == 0) {
+      StopWaiting(dialog);
+      NameControls(dialog);
+    }
   }
   return CallWindowProcW(own, control, message, wParam, lParam);
 }
@@ -94,8 +106,10 @@ void NameControlsWhenAsked(HWND dialog) {
 
 void ClearControlNames(HWND dialog) {
   StopWaiting(dialog);
-  const auto service = reinterpret_cast<IAccPropServices*>(SetWindowLongPtrA(dialog, DWLP_USER, 0));
-  if (service == nullptr) return;
+  // The mark stays, so that a question while the controls go names nothing again.
+  const LONG_PTR kept = SetWindowLongPtrA(dialog, DWLP_USER, kNothingNamed);
+  if (kept == 0 || kept == kNothingNamed) return;
+  const auto service = reinterpret_cast<IAccPropServices*>(kept);
   for (const int id : kNamedControls) {
     if (const HWND control = GetDlgItem(dialog, id)) {
       service->ClearHwndProps(control, OBJID_CLIENT, CHILDID_SELF, kNameProperty, 1);

@@ -8,14 +8,16 @@
 
 // Names the converter dialog's input controls on the first WM_GETOBJECT any of them receives,
 // before it is answered, so that COM starts and oleacc loads only for a program that asks,
-// such as a screen reader. Each name is the string resource of the control's own id, in the
-// dialog's module; what ClearControlNames needs is kept in the dialog's DWLP_USER. Where COM, the
-// annotation service or a string is missing, or the service refuses, those controls stay
-// unnamed and nothing is said.
+// such as a screen reader; never again for this dialog, even where another procedure has since
+// been put over a control's. Each name is the string resource of the control's own id, in the
+// dialog's module. From that question on, the dialog's DWLP_USER is non-zero and unchanged until
+// ClearControlNames: it holds what that function needs. Where COM, the annotation service or a
+// string is missing, or the service refuses, those controls stay unnamed and nothing is said.
 void NameControlsWhenAsked(HWND dialog);
 
 // Stops waiting for the first WM_GETOBJECT, clears the names given and ends this module's use
-// of COM on this thread; to be called from the dialog's WM_DESTROY, while the controls exist.
+// of COM on this thread, once; to be called from the dialog's WM_DESTROY, while the controls
+// exist. Later questions name nothing.
 void ClearControlNames(HWND dialog);
 
 #endif

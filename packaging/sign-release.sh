@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Signs a release with a code-signing certificate: the program first, then the installer and the
 # zip are built again around the signed program, and the installer is signed too.
-#   MENSURATOR_SIGN_PASSWORD=... scripts/sign-release.sh RELEASE_DIR CERT.pfx [TIMESTAMP_URL]
+#   MENSURATOR_SIGN_PASSWORD=... packaging/sign-release.sh RELEASE_DIR CERT.pfx [TIMESTAMP_URL]
 # RELEASE_DIR is a release folder as the build leaves it (build/win32/release): the program, its
 # notices, mensurator-VERSION.msi and mensurator-VERSION.zip; it is changed in place.
-# The signing time is the release time (read from the zip), so the same release and certificate
-# give the same signed bytes. For a published release, give an RFC 3161 timestamp server: its
-# countersignature keeps the signatures valid after the certificate expires (the bytes then
-# depend on the server's answer).
+# The signing time is the release time, SOURCE_DATE_EPOCH where it is set as for the build, else
+# read from the zip (to two seconds), so the same release and certificate give the same bytes.
+# For a published release, give an RFC 3161 timestamp server: its countersignature keeps the
+# signatures valid after the certificate expires (the bytes then depend on the server's answer).
 set -euo pipefail
 
 if [ $# -lt 2 ] || [ $# -gt 3 ]; then
@@ -17,15 +17,16 @@ fi
 release=$(cd "$1" && pwd)
 certificate=$2
 : "${MENSURATOR_SIGN_PASSWORD?must hold the password of the certificate}"
-packaging=$(cd "$(dirname "$0")/../packaging" && pwd)
+packaging=$(cd "$(dirname "$0")" && pwd)
 
 msi=$(find "$release" -maxdepth 1 -name 'mensurator-*.msi' -print -quit)
 zip=${msi%.msi}.zip
-[ -n "$msi" ] && [ -f "$zip" ] || { echo "$release: no mensurator-VERSION.msi and .zip" >&2; exit 1; }
+[ -n "$msi" ] && [ -f "$zip" ] ||
+  { echo "$release: no mensurator-VERSION.msi and .zip" >&2; exit 1; }
 version=$(basename "$msi" .msi)
 version=${version#mensurator-}
-release_time=$(python3 -c 'import calendar, sys, zipfile
-print(calendar.timegm(zipfile.ZipFile(sys.argv[1]).infolist()[0].date_time + (0, 0, 0)))' "$zip")
+release_time=${SOURCE_DATE_EPOCH:-$(python3 -c 'import calendar, sys, zipfile
+print(calendar.timegm(zipfile.ZipFile(sys.argv[1]).infolist()[0].date_time + (0, 0, 0)))' "$zip")}
 
 sign() {
   local options=(-pkcs12 "$certificate" -readpass /dev/stdin -h sha256 -n Mensurator
@@ -42,6 +43,11 @@ project_url=$(msiinfo export "$msi" Property | sed -n 's/^ARPURLINFOABOUT\t\(.*\
 "$packaging/pack_msi.sh" "$release" "$msi" "$version" "$release_time" "$project_url"
 sign "$msi" "$msi.signed" "${3:-}"
 mv "$msi.signed" "$msi"
-python3 "$packaging/make_zip.py" "$zip" "$release_time" "$release/mensurator.exe" \
-  "$release/THIRD-PARTY-NOTICES.txt" "$release/LICENSE.txt" "$packaging/readme.txt"
+# The zip again with every file it had, only the program now signed.
+entries=$(mktemp -d)
+trap 'rm -rf "$entries"' EXIT
+python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' \
+  "$zip" "$entries"
+cp "$release/mensurator.exe" "$entries/"
+python3 "$packaging/make_zip.py" "$zip" "$release_time" "$entries"/*
 echo "Signed $release/mensurator.exe and $msi; packed $zip around the signed program."

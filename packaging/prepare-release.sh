@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Makes what the release workflow publishes from a built release folder:
+#   prepare-release.sh RELEASE_DIR VERSION OUT_DIR [ADDRESS]
+# Refuses a VERSION that CHANGELOG.md has no section for, since that section is the release's
+# text. Signs the release in place when MENSURATOR_SIGN_CERT_BASE64 holds a code-signing
+# certificate (.pfx, in base64), with MENSURATOR_SIGN_PASSWORD and, optionally, an RFC 3161
+# server in MENSURATOR_TIMESTAMP_URL; checks that the program and the installer say VERSION; then
+# puts the installer, the zip, the notices and their SHA256SUMS into OUT_DIR/files, the winget
+# and Scoop manifests of those files into OUT_DIR/manifests, and the release's text, which says
+# whether it is signed, into OUT_DIR/notes.md. ADDRESS is the project's GitHub address, where the
+# manifests find the files; without one they name a placeholder.
+set -euo pipefail
+
+if [ $# -lt 3 ] || [ $# -gt 4 ]; then
+  echo "usage: $0 RELEASE_DIR VERSION OUT_DIR [ADDRESS]" >&2
+  exit 2
+fi
+release=$1
+version=$2
+out=$3
+address=${4:-https://github.com/mensurator/mensurator}
+here=$(cd "$(dirname "$0")" && pwd)
+changelog=$here/../CHANGELOG.md
+
+# The lines under "## [VERSION] - DATE" up to the next section or the closing link references,
+# without blank lines around them.
+changes=$(awk -v heading="## [$version]" 'index($0, heading) == 1 { inside = 1; next }
+  inside && (/^## / || /^\[[^]]+\]: /) { exit } inside' "$changelog" | sed '/./,$!d')
+if [ -z "$changes" ]; then
+  echo "$0: CHANGELOG.md has no section '## [$version] - YYYY-MM-DD' saying what $version is;" \
+    "write it before releasing $version" >&2
+  exit 1
+fi
+
+if [ -n "${MENSURATOR_SIGN_CERT_BASE64:-}" ]; then
+  certificate=$(mktemp)
+  trap 'rm -f "$certificate"' EXIT
+  base64 -d <<<"$MENSURATOR_SIGN_CERT_BASE64" >"$certificate"
+  "$here/sign-release.sh" "$release" "$certificate" \
+    ${MENSURATOR_TIMESTAMP_URL:+"$MENSURATOR_TIMESTAMP_URL"}
+  signature="The program and the installer are signed (Authenticode, SHA-256)."
+else
+  signature="This release is **not signed**: Windows may warn that its publisher is unknown."
+fi
+"$here/check-release-version.py" "$release" "$version"
+
+rm -rf "$out"
+mkdir -p "$out/files"
+cp "$release/mensurator-$version.msi" "$release/mensurator-$version.zip" \
+  "$release/THIRD-PARTY-NOTICES.txt" "$out/files/"
+(cd "$out/files" && sha256sum -- * >SHA256SUMS)
+# From the copies, so that the hashes are of the files as published, signed or not.
+"$here/make_manifests.py" "$out/files" "$version" "$address" "$out/manifests"
+cat >"$out/notes.md" <<NOTES
+$changes
+
+### Files
+
+- \`mensurator-$version.msi\`: installs the program for your user account, without administrator
+  rights, with a Start menu shortcut.
+- \`mensurator-$version.zip\`: the portable program; unpack it anywhere.
+- \`THIRD-PARTY-NOTICES.txt\`: the notices of the runtime parts linked into the program.
+- \`SHA256SUMS\`: the SHA-256 of each file (\`sha256sum -c SHA256SUMS\`).
+- \`Mensurator.Mensurator*.yaml\`: the manifest for the Windows Package Manager (winget);
+  \`mensurator.json\`: the manifest for Scoop.
+
+$signature
+NOTES
+echo "Release $version in $out: $(cd "$out/files" && echo *); manifests for $address:" \
+  "$(cd "$out/manifests" && echo *). $signature"
