@@ -1,7 +1,6 @@
 // The release as a user gets it: the shipped program's version resource, and its Windows
-// Installer package put through a silent install for the current user with msiexec, a start of
-// the installed program from where the package put it, and an uninstall that must leave nothing
-// behind. The package's version is major.minor.patch as released, the program's that and ".0".
+// Installer package put through a silent install with msiexec, a start of the installed program
+// from where the package put it, and an uninstall that must leave nothing behind.
 #include <windows.h>
 
 #include <msi.h>
@@ -109,90 +108,39 @@ std::vector<std::string> MensuratorProducts() {
   return found;
 }
 
-// A property Windows Installer registered for an installed product, "" when it has none.
-std::string ProductInfo(const std::string& code, const char* property) {
+std::string ProductVersion(const std::string& code) {
+  char version[32] = "";
+  DWORD size = sizeof version;
+  MsiGetProductInfoA(code.c_str(), INSTALLPROPERTY_VERSIONSTRING, version, &size);
+  return version;
+}
+
+// A property Windows Installer registered for a product, "" when it has none; with a context,
+// only as installed in that one.
+std::string ProductInfo(const std::string& code, const char* property,
+                        MSIINSTALLCONTEXT context = MSIINSTALLCONTEXT_NONE) {
   char value[MAX_PATH] = "";
   DWORD size = sizeof value;
-  MsiGetProductInfoA(code.c_str(), property, value, &size);
+  (void)(context == MSIINSTALLCONTEXT_NONE
+             ? MsiGetProductInfoA(code.c_str(), property, value, &size)
+             : MsiGetProductInfoExA(code.c_str(), nullptr, context, property, value, &size));
   return value;
 }
 
-std::string ProductVersion(const std::string& code) {
-  return ProductInfo(code, INSTALLPROPERTY_VERSIONSTRING);
+// NoModify in the product's entry of Programs and Features in a hive, -1 without an entry.
+long NoModify(HKEY hive, const std::string& code) {
+  const std::string key = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + code;
+  DWORD value = 0;
+  DWORD size = sizeof value;
+  return RegGetValueA(hive, key.c_str(), "NoModify", RRF_RT_REG_DWORD, nullptr, &value, &size)
+             ? -1
+             : value;
 }
 
-// In whose name Windows Installer holds an installed product: "per user", "all users" or
-// "(unknown)".
-std::string InstallContext(const std::string& code) {
-  char version[32];
-  DWORD size = sizeof version;
-  if (MsiGetProductInfoExA(code.c_str(), nullptr, MSIINSTALLCONTEXT_USERUNMANAGED,
-                           INSTALLPROPERTY_VERSIONSTRING, version, &size) == ERROR_SUCCESS) {
-    return "per user";
-  }
-  size = sizeof version;
-  if (MsiGetProductInfoExA(code.c_str(), nullptr, MSIINSTALLCONTEXT_MACHINE,
-                           INSTALLPROPERTY_VERSIONSTRING, version, &size) == ERROR_SUCCESS) {
-    return "all users";
-  }
-  return "(unknown)";
-}
-
-// The hives holding Programs and Features' entries: the user's, then the machine's in both of
-// 64-bit Windows' registry views.
-struct UninstallHive {
-  HKEY root;
-  REGSAM view;
-  const char* name;
-};
-const UninstallHive kUninstallHives[] = {{HKEY_CURRENT_USER, 0, "HKCU"},
-                                         {HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY, "HKLM (64-bit)"},
-                                         {HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY, "HKLM (32-bit)"}};
-
-// Programs and Features' entry of a product in a hive, or nullptr.
-HKEY OpenUninstallEntry(const UninstallHive& hive, const std::string& code) {
-  const std::string path = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + code;
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(hive.root, path.c_str(), 0, KEY_READ | hive.view, &key) != ERROR_SUCCESS) {
-    return nullptr;
-  }
-  return key;
-}
-
-// The hives that hold an entry for the product, by name, space-separated.
-std::string UninstallEntries(const std::string& code) {
-  std::string found;
-  for (const UninstallHive& hive : kUninstallHives) {
-    const HKEY key = OpenUninstallEntry(hive, code);
-    if (key == nullptr) continue;
-    RegCloseKey(key);
-    found += (found.empty() ? "" : " ") + std::string(hive.name);
-  }
-  return found;
-}
-
-// A number in the product's first entry in Programs and Features, or -1 when there is none.
-long long UninstallNumber(const std::string& code, const char* name) {
-  for (const UninstallHive& hive : kUninstallHives) {
-    const HKEY key = OpenUninstallEntry(hive, code);
-    if (key == nullptr) continue;
-    DWORD value = 0;
-    DWORD size = sizeof value;
-    const bool read = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value),
-                                       &size) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    return read ? value : -1;
-  }
-  return -1;
-}
-
-bool UnderWine() { return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version"); }
-
-// Wine 8's Windows Installer takes ALLUSERS=2 for a per-machine install whatever
-// MSIINSTALLPERUSER says, and puts ProgramFilesFolder in Program Files: true on Windows, false
-// with the reason said under Wine.
+// Wine 8's Windows Installer installs an ALLUSERS=2 package for all users, into Program Files,
+// whatever MSIINSTALLPERUSER says: true on Windows; false, with the reason said, under Wine.
 bool InstallsPerUserHere() {
-  if (!UnderWine()) return true;
+  if (!GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version")) return true;
   std::printf(
       "[  SKIPPED ] per-user folder and registration, Windows only: Wine 8 installs an "
       "ALLUSERS=2 package for all users and ignores MSIINSTALLPERUSER\n");
@@ -305,9 +253,8 @@ TEST(ReleaseProgram, CarriesItsVersionAndName) {
   const VS_FIXEDFILEINFO* fixed = info.Fixed();
   ASSERT_NE(nullptr, fixed);
   EXPECT_EQ(VS_FFI_SIGNATURE, fixed->dwSignature);
-  EXPECT_EQ(MENSURATOR_RELEASE_VERSION ".0",
-            Dotted(fixed->dwFileVersionMS, fixed->dwFileVersionLS));
-  EXPECT_EQ(MENSURATOR_RELEASE_VERSION ".0",
+  EXPECT_EQ(MENSURATOR_RELEASE_VERSION, Dotted(fixed->dwFileVersionMS, fixed->dwFileVersionLS));
+  EXPECT_EQ(MENSURATOR_RELEASE_VERSION,
             Dotted(fixed->dwProductVersionMS, fixed->dwProductVersionLS));
   EXPECT_EQ(static_cast<DWORD>(VFT_APP), fixed->dwFileType);
   EXPECT_EQ(0u, fixed->dwFileFlags & fixed->dwFileFlagsMask) << "marked debug or pre-release";
@@ -315,8 +262,8 @@ TEST(ReleaseProgram, CarriesItsVersionAndName) {
 
   EXPECT_EQ("Mensurator", info.String("ProductName"));
   EXPECT_EQ("Mensurator unit converter", info.String("FileDescription"));
-  EXPECT_EQ(MENSURATOR_RELEASE_VERSION ".0", info.String("FileVersion"));
-  EXPECT_EQ(MENSURATOR_RELEASE_VERSION ".0", info.String("ProductVersion"));
+  EXPECT_EQ(MENSURATOR_RELEASE_VERSION, info.String("FileVersion"));
+  EXPECT_EQ(MENSURATOR_RELEASE_VERSION, info.String("ProductVersion"));
   EXPECT_EQ("mensurator.exe", info.String("OriginalFilename"));
   EXPECT_EQ("mensurator", info.String("InternalName"));
   EXPECT_NE("(none)", info.String("CompanyName"));
@@ -328,6 +275,7 @@ TEST(Installer, InstallsUpgradesRefusesDowngradeAndUninstallsWithoutTrace) {
   // Windows 7 and later install a per-user package's ProgramFilesFolder in the user's
   // %LocalAppData%\Programs.
   const bool perUser = InstallsPerUserHere();
+  const HKEY entryHive = perUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
   const std::string programFolder =
       (perUser ? Folder(CSIDL_LOCAL_APPDATA) + "\\Programs" : Folder(CSIDL_PROGRAM_FILES)) +
       "\\Mensurator";
@@ -350,20 +298,21 @@ TEST(Installer, InstallsUpgradesRefusesDowngradeAndUninstallsWithoutTrace) {
   ASSERT_TRUE(Succeeds("/i", kPackage, "install.log"));
   ASSERT_EQ(1u, MensuratorProducts().size()) << "Windows Installer does not know the product";
   const std::string installed = MensuratorProducts()[0];
-  EXPECT_EQ(MENSURATOR_RELEASE_VERSION, ProductVersion(installed));
+  EXPECT_EQ(MENSURATOR_PRODUCT_VERSION, ProductVersion(installed));
   // What Programs and Features shows: no Change button, the program's icon, the project's pages.
-  EXPECT_EQ(1, UninstallNumber(installed, "NoModify")) << "in " << UninstallEntries(installed);
+  EXPECT_EQ(1, NoModify(entryHive, installed));
   const std::string icon = ProductInfo(installed, INSTALLPROPERTY_PRODUCTICON);
   EXPECT_EQ("mensurator.ico", icon.substr(icon.rfind('\\') + 1)) << "product icon " << icon;
   EXPECT_TRUE(Exists(icon)) << "product icon " << icon;
   EXPECT_EQ(MENSURATOR_PROJECT_URL, ProductInfo(installed, INSTALLPROPERTY_URLINFOABOUT));
   EXPECT_EQ(MENSURATOR_PROJECT_URL, ProductInfo(installed, INSTALLPROPERTY_HELPLINK));
-  if (perUser) {
-    EXPECT_EQ("per user", InstallContext(installed));
-    EXPECT_EQ("HKCU", UninstallEntries(installed)) << "Programs and Features' entry";
+  if (perUser) {  // registered for the user, nothing for the machine
+    EXPECT_EQ(MENSURATOR_PRODUCT_VERSION, ProductInfo(installed, INSTALLPROPERTY_VERSIONSTRING,
+                                                      MSIINSTALLCONTEXT_USERUNMANAGED));
+    EXPECT_EQ("", ProductInfo(installed, INSTALLPROPERTY_VERSIONSTRING, MSIINSTALLCONTEXT_MACHINE));
   }
   ASSERT_TRUE(Exists(program)) << program;
-  EXPECT_EQ(MENSURATOR_RELEASE_VERSION ".0", VersionInfo(program).String("FileVersion")) << program;
+  EXPECT_EQ(MENSURATOR_RELEASE_VERSION, VersionInfo(program).String("FileVersion")) << program;
   ASSERT_TRUE(Exists(shortcut)) << shortcut;
   const std::string target = LinkTarget(shortcut);
   EXPECT_EQ(0, lstrcmpiA(program.c_str(), target.c_str())) << shortcut << " points to " << target;
@@ -380,14 +329,14 @@ TEST(Installer, InstallsUpgradesRefusesDowngradeAndUninstallsWithoutTrace) {
     EXPECT_EQ(0u, exitCode);
   }
 
-  // The later version replaces the earlier one for the same user: one product, one program,
-  // one shortcut.
+  // The later version replaces the earlier one: one product, one program, one shortcut.
   ASSERT_TRUE(Succeeds("/i", kNextPackage, "upgrade.log"));
   std::vector<std::string> products = MensuratorProducts();
   ASSERT_EQ(1u, products.size()) << "the earlier version is still listed";
   EXPECT_EQ(MENSURATOR_NEXT_VERSION, ProductVersion(products[0]));
   if (perUser) {
-    EXPECT_EQ("per user", InstallContext(products[0]));
+    EXPECT_EQ(MENSURATOR_NEXT_VERSION, ProductInfo(products[0], INSTALLPROPERTY_VERSIONSTRING,
+                                                   MSIINSTALLCONTEXT_USERUNMANAGED));
   }
   EXPECT_EQ((std::vector<std::string>{"LICENSE.txt", "THIRD-PARTY-NOTICES.txt", "mensurator.exe"}),
             FolderEntries(programFolder));
@@ -424,11 +373,10 @@ TEST(Installer, InstallsUpgradesRefusesDowngradeAndUninstallsWithoutTrace) {
   EXPECT_TRUE(Exists(program)) << program;
 
   const std::string upgradedIcon = ProductInfo(products[0], INSTALLPROPERTY_PRODUCTICON);
-  EXPECT_TRUE(Exists(upgradedIcon)) << "product icon \"" << upgradedIcon << "\"";
   ASSERT_TRUE(Succeeds("/x", products[0], "uninstall.log"));
   EXPECT_TRUE(MensuratorProducts().empty()) << "Windows Installer still knows the product";
-  EXPECT_EQ("", UninstallEntries(products[0])) << "Programs and Features' entry left";
-  EXPECT_FALSE(Exists(upgradedIcon)) << "product icon \"" << upgradedIcon << "\" left";
+  EXPECT_EQ(-1, NoModify(entryHive, products[0])) << "Programs and Features' entry left";
+  EXPECT_FALSE(upgradedIcon.empty() || Exists(upgradedIcon)) << "icon \"" << upgradedIcon << "\"";
   EXPECT_FALSE(Exists(programFolder)) << programFolder;
   EXPECT_FALSE(Exists(shortcut)) << shortcut;
   for (const std::string& folder : menuFolders) EXPECT_FALSE(Exists(folder)) << folder;
