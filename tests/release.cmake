@@ -31,7 +31,7 @@ add_test(NAME sign_release
 
 # What the release workflow runs before it publishes: the version read from the tag, then the
 # release checked against it and its files and manifests gathered, here unsigned (sign_release
-# signs through it), with a placeholder address; then the manifests validated.
+# signs through it), with the build's address or else a placeholder; then the manifests validated.
 set(packaging ${CMAKE_SOURCE_DIR}/packaging)
 add_test(NAME release_tag COMMAND ${packaging}/release-version.sh v${PROJECT_VERSION})
 set_tests_properties(release_tag PROPERTIES PASS_REGULAR_EXPRESSION "^${PROJECT_VERSION}\n$")
@@ -44,7 +44,7 @@ set_tests_properties(release_changelog_refused PROPERTIES
   PASS_REGULAR_EXPRESSION "CHANGELOG.md has no section '## \\[0.0.0\\]")
 add_test(NAME release_publish
   COMMAND ${packaging}/prepare-release.sh ${MENSURATOR_RELEASE_DIR}
-          ${PROJECT_VERSION} ${CMAKE_CURRENT_BINARY_DIR}/publish)
+          ${PROJECT_VERSION} ${CMAKE_CURRENT_BINARY_DIR}/publish ${MENSURATOR_PROJECT_URL})
 set_tests_properties(release_publish PROPERTIES PASS_REGULAR_EXPRESSION "not signed"
   FIXTURES_SETUP publish)
 add_test(NAME release_manifests
