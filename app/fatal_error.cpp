@@ -18,7 +18,16 @@ std::string FormatErrorReport(const char* what, long code, const char* systemTex
 
 void ReportErrorAndExit(const char* what) {
   // Read first, so that nothing done here can change the code.
-  const DWORD errorCode = GetLastError();
+  ReportErrorAndExit(what, GetLastError());
+}
+
+void ReportErrorAndExit(const char* what, unsigned long code) {
+  // The report allocates; should that fail, it comes back here through the runtime's hooks.
+  static bool reporting = false;
+  static DWORD errorCode = 0;
+  if (reporting) ExitProcess(errorCode);
+  reporting = true;
+  errorCode = code;
 
   char* systemText = nullptr;
   FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, errorCode,

@@ -17,4 +17,9 @@ std::string FormatErrorReport(const char* what, long code, const char* systemTex
 // the process with that code. Never returns.
 [[noreturn]] void ReportErrorAndExit(const char* what);
 
+// The same with an explicit code, for failures that leave no last error of their own. A failure
+// met while the report is being made (say, memory running out again) ends the process at once
+// with the first code.
+[[noreturn]] void ReportErrorAndExit(const char* what, unsigned long code);
+
 #endif

@@ -1,11 +1,13 @@
 # Cross-compiles the 32-bit Windows program with MinGW-w64. The -posix
-# compiler gives std::mutex and std::thread, which GoogleTest needs.
+# compiler gives std::mutex and std::thread, which GoogleTest needs; the
+# shipped program links the -win32 compiler's runtime (see CMakeLists.txt).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
 set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
+set(MENSURATOR_WIN32_THREADS_CXX i686-w64-mingw32-g++-win32)
 
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

@@ -5,9 +5,9 @@
 
 VERSION is major.minor.patch. The program's version resource (its fixed numbers and its
 FileVersion and ProductVersion texts) must say VERSION.0, the ProductVersion of
-mensurator-VERSION.msi VERSION itself, and mensurator-VERSION.zip must hold the folder's
-mensurator.exe. Names each mismatch and exits 1 when there is any. Debian's own Python:
-python3-olefile is installed for it.
+mensurator-VERSION.msi VERSION itself, mensurator-VERSION.zip must hold the folder's
+mensurator.exe, and that program must not exceed 204,800 bytes. Names each mismatch and exits 1
+when there is any. Debian's own Python: python3-olefile is installed for it.
 """
 import os
 import struct
@@ -99,6 +99,8 @@ def main():
     for missing in (path for path in (program, package, portable) if not os.path.isfile(path)):
         problems.append(f"{missing}: missing")
     if not problems:
+        if os.path.getsize(program) > 204800:
+            problems.append(f"{program} is {os.path.getsize(program)} bytes, over 200 KiB")
         found = resource_versions(program)
         problems += [f"{what} is {value}, not {expected}"
                      for what, value in found.items() if value != expected]

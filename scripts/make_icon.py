@@ -5,11 +5,16 @@ and writes it as res/mensurator.ico (or to the path given as the argument).
 The artwork is computed per pixel from shapes in a unit square, so every size
 shows the same design. Each pixel is supersampled; the samples decide its
 colour and how much of it is covered. The output depends on nothing but this
-file, so running it again gives the same bytes."""
+file (and zlib's compression), so running it again gives the same bytes.
+
+Every image is true colour with an alpha channel, which every display since
+Windows Vista shows; the 256-pixel one, for large views and high-dpi
+displays, is stored PNG-compressed, as Vista and later read it."""
 
 import os
 import struct
 import sys
+import zlib
 
 SUPERSAMPLE = 8
 
@@ -23,18 +28,6 @@ PART_RGB = {
     LOWER_ARROW: (255, 200, 60),
 }
 
-# The 16-colour system palette, in its usual order.
-VGA_PALETTE = [
-    (0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0),
-    (0, 0, 128), (128, 0, 128), (0, 128, 128), (192, 192, 192),
-    (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0),
-    (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255),
-]
-
-# At 4 bits anti-aliased blends would only turn into stray colours, so each
-# part gets one solid palette colour instead.
-PART_VGA_INDEX = {BORDER: 4, FILL: 12, UPPER_ARROW: 15, LOWER_ARROW: 11}
-
 # Square and border widths are multiples of 1/16 so that the 16-pixel image
 # gets whole pixels; the arrows sit 6/16 apart with 2/16 thick shafts.
 SQUARE_MIN, SQUARE_MAX = 1 / 16, 15 / 16
@@ -45,12 +38,9 @@ HEAD_HALF = 0.18
 UPPER_Y, LOWER_Y = 5 / 16, 11 / 16
 SHAFT_START, HEAD_BASE, HEAD_TIP = 0.2, 0.52, 0.82
 
-# Width, height and bits per pixel of each image, in the order stored.
-IMAGES = [
-    (32, 32, 4), (16, 16, 4),
-    (48, 48, 8), (32, 32, 8), (16, 16, 8),
-    (48, 48, 32), (32, 32, 32), (16, 16, 32),
-]
+# Size of each image, in the order stored; the largest is stored as PNG.
+SIZES = [256, 48, 32, 16]
+PNG_SIZE = 256
 
 
 def square_distance(x, y):
@@ -106,104 +96,108 @@ def covered_rgb(counts):
         for c in range(3))
 
 
-def blend(a, b, t):
-    return tuple(round(a[c] + (b[c] - a[c]) * t) for c in range(3))
-
-
-def artwork_palette():
-    """256 colours: the system 16, the artwork's own colours, then even steps
-    between every pair of them, so that 8-bit edges keep their smoothing."""
-    colours = list(VGA_PALETTE) + list(PART_RGB.values())
-    parts = list(PART_RGB.values())
-    pairs = [(a, b) for i, a in enumerate(parts) for b in parts[i + 1:]]
-    steps = (256 - len(colours)) // len(pairs)
-    for a, b in pairs:
-        colours += [blend(a, b, k / (steps + 1)) for k in range(1, steps + 1)]
-    return colours + [(0, 0, 0)] * (256 - len(colours))
-
-
-def nearest_index(palette, rgb):
-    return min(range(len(palette)),
-               key=lambda i: sum((palette[i][c] - rgb[c]) ** 2 for c in range(3)))
-
-
 def row_bytes(width, bits):
     """Bytes in one bitmap row, padded to a 32-bit boundary."""
     return (width * bits + 31) // 32 * 4
 
 
-def pack_indices(indices, bits):
-    """Packs palette indices of one row, leftmost pixel in the high bits."""
-    per_byte = 8 // bits
+def pack_bits(bits):
+    """Packs one row of a 1-bit bitmap, leftmost pixel in the high bit."""
     out = bytearray()
-    for start in range(0, len(indices), per_byte):
-        byte = 0
-        group = indices[start:start + per_byte]
-        for k in range(per_byte):
-            value = group[k] if k < len(group) else 0
-            byte |= value << (8 - bits * (k + 1))
-        out.append(byte)
+    for start in range(0, len(bits), 8):
+        group = bits[start:start + 8]
+        out.append(sum(bit << (7 - k) for k, bit in enumerate(group)))
     return bytes(out)
 
 
-def render(size, bits):
-    """One icon image as a DIB: header, palette, colour rows, AND-mask rows,
-    rows bottom-up as bitmaps keep them."""
-    palette = VGA_PALETTE if bits == 4 else artwork_palette() if bits == 8 else []
-    colour_rows = []
-    mask_rows = []
+def pixels(size):
+    """Rows of (red, green, blue, alpha) tuples, top row first."""
+    rows = []
     for row in range(size):
-        colour = bytearray()
-        indices = []
-        mask = []
+        line = []
         for column in range(size):
             counts = sample_pixel(size, column, row)
-            total = sum(counts)
-            covered = total - counts[OUTSIDE]
-            alpha = round(255 * covered / total)
-            transparent = alpha < 128
-            mask.append(1 if transparent else 0)
-            if bits == 32:
-                if covered:
-                    r, g, b = covered_rgb(counts)
-                else:
-                    r = g = b = 0
-                colour += bytes((b, g, r, alpha))
-            elif transparent:
-                # Black under a set mask bit leaves the screen unchanged.
-                indices.append(0)
-            elif bits == 4:
-                main_part = max(PART_VGA_INDEX, key=lambda p: (counts[p], -p))
-                indices.append(PART_VGA_INDEX[main_part])
-            else:
-                indices.append(nearest_index(palette, covered_rgb(counts)))
-        if bits != 32:
-            colour = bytearray(pack_indices(indices, bits))
-        colour += bytes(row_bytes(size, bits) - len(colour))
-        mask_packed = pack_indices(mask, 1)
-        mask_rows.append(mask_packed + bytes(row_bytes(size, 1) - len(mask_packed)))
-        colour_rows.append(bytes(colour))
+            covered = sum(counts) - counts[OUTSIDE]
+            alpha = round(255 * covered / sum(counts))
+            line.append((*covered_rgb(counts), alpha) if covered else (0, 0, 0, 0))
+        rows.append(line)
+    return rows
 
+
+def render_dib(size):
+    """A 32-bit icon image as a DIB: header, colour rows, AND-mask rows, rows
+    bottom-up as bitmaps keep them. The mask hides what is mostly uncovered,
+    for anything that draws without the alpha channel."""
+    colour_rows = []
+    mask_rows = []
+    for line in pixels(size):
+        colour_rows.append(b"".join(bytes((b, g, r, a)) for r, g, b, a in line))
+        mask_packed = pack_bits([1 if a < 128 else 0 for *_, a in line])
+        mask_rows.append(mask_packed + bytes(row_bytes(size, 1) - len(mask_packed)))
     colour_data = b"".join(reversed(colour_rows))
     mask_data = b"".join(reversed(mask_rows))
     # The height counts the colour and the mask bitmap together.
-    header = struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, bits, 0,
+    header = struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, 32, 0,
                          len(colour_data) + len(mask_data), 0, 0, 0, 0)
-    palette_data = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
-    return header + palette_data + colour_data + mask_data
+    return header + colour_data + mask_data
+
+
+def paeth(left, up, up_left):
+    estimate = left + up - up_left
+    distances = (abs(estimate - left), abs(estimate - up), abs(estimate - up_left))
+    return (left, up, up_left)[distances.index(min(distances))]
+
+
+def filtered(line, previous):
+    """The PNG filter of the five that leaves the smallest sum for one RGBA
+    row (the usual heuristic), with its type byte in front."""
+    def left(i):
+        return line[i - 4] if i >= 4 else 0
+
+    def up_left(i):
+        return previous[i - 4] if i >= 4 else 0
+
+    candidates = [
+        bytes(line),
+        bytes((line[i] - left(i)) % 256 for i in range(len(line))),
+        bytes((line[i] - previous[i]) % 256 for i in range(len(line))),
+        bytes((line[i] - (left(i) + previous[i]) // 2) % 256 for i in range(len(line))),
+        bytes((line[i] - paeth(left(i), previous[i], up_left(i))) % 256
+              for i in range(len(line))),
+    ]
+    kind = min(range(5), key=lambda k: (sum(min(v, 256 - v) for v in candidates[k]), k))
+    return bytes((kind,)) + candidates[kind]
+
+
+def render_png(size):
+    """A 32-bit icon image as a PNG file: 8-bit RGBA, not interlaced."""
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data
+                + struct.pack(">I", zlib.crc32(kind + data)))
+
+    raw = b""
+    previous = bytes(4 * size)
+    for line in pixels(size):
+        flat = bytes(channel for pixel in line for channel in pixel)
+        raw += filtered(flat, previous)
+        previous = flat
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
+            + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
 
 
 def build_ico():
-    images = [(w, h, bits, render(w, bits)) for w, h, bits in IMAGES]
+    images = [(size, render_png(size) if size == PNG_SIZE else render_dib(size))
+              for size in SIZES]
     directory = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
     entries = b""
-    for w, h, bits, data in images:
-        colour_count = 1 << bits if bits < 8 else 0
-        entries += struct.pack("<BBBBHHII", w % 256, h % 256, colour_count, 0,
-                               1, bits, len(data), offset)
+    for size, data in images:
+        # A width or height of 256 is written as 0.
+        entries += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0,
+                               1, 32, len(data), offset)
         offset += len(data)
-    return directory + entries + b"".join(data for _, _, _, data in images)
+    return directory + entries + b"".join(data for _, data in images)
 
 
 def main():

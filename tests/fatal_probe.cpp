@@ -2,8 +2,9 @@
 // bad argument, so that it meets an unrecoverable failure and ends the process.
 //   fatal_probe CASE [ERROR_CODE]
 // ERROR_CODE is the last error that the probe leaves behind where the failing call sets none:
-// in its refusing combo boxes, or before a call that fails without one. A probe that gets past
-// its failure returns kNotEnded.
+// in its refusing combo boxes, or before a call that fails without one. Two cases fail inside the
+// C++ runtime instead, in the program's own hooks. A probe that gets past its failure returns
+// kNotEnded.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -11,6 +12,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
+#include <new>
+#include <string>
 
 #include "engine/converter.h"
 #include "res/resource_ids.h"
@@ -26,6 +30,10 @@ constexpr int kUsage = 98;
 
 // A source position past the end of any unit list.
 constexpr std::int32_t kPositionWithoutUnit = 99;
+
+// Where the runtime cases keep what they get, so that the compiler cannot drop their calls.
+void* volatile allocation = nullptr;
+volatile std::size_t substringLength = 0;
 
 WNDPROC comboProc = nullptr;
 DWORD probeErrorCode = 0;
@@ -87,6 +95,8 @@ const Case kCases[] = {
        SetLastError(probeErrorCode);
        FillConvertTo(dialog, kPositionWithoutUnit);
      }},
+    {"out-of-memory", [] { allocation = ::operator new(std::numeric_limits<std::size_t>::max()); }},
+    {"substring-past-end", [] { substringLength = std::string("unit").substr(5).size(); }},
 };
 
 }  // namespace

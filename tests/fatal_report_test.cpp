@@ -62,6 +62,11 @@ const FatalCase kCases[] = {
     // Selecting in an empty list fails without an error code: the one set before stays.
     {"SourceWithoutTargets", "fatal_probe.exe", "source-position-without-unit 1168", nullptr,
      "0 items. Cannot select an option in convert to combo.", Only(ERROR_NOT_FOUND)},
+    // The C++ runtime's failures, through the program's hooks, with codes of their own.
+    {"OutOfMemory", "fatal_probe.exe", "out-of-memory", nullptr, "Out of memory.",
+     Only(ERROR_NOT_ENOUGH_MEMORY)},
+    {"LibraryCheckFails", "fatal_probe.exe", "substring-past-end", nullptr,
+     "Internal error: basic_string::substr.", Only(ERROR_INTERNAL_ERROR)},
     // The program file has no dialog resources at all, so the resource type is what is missing.
     {"NoDialogTemplate", "mensurator_without_dialog.exe", "", nullptr,
      "Cannot create the converter dialog.", Only(ERROR_RESOURCE_TYPE_NOT_FOUND)},
