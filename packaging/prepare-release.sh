@@ -51,6 +51,7 @@ cp "$release/mensurator-$version.msi" "$release/mensurator-$version.zip" \
 (cd "$out/files" && sha256sum -- * >SHA256SUMS)
 # From the copies, so that the hashes are of the files as published, signed or not.
 "$here/make_manifests.py" "$out/files" "$version" "$address" "$out/manifests"
+"$here/check-manifests.py" "$out" "$here/../tests/data/package-manifest-schemas"
 cat >"$out/notes.md" <<NOTES
 $changes
 

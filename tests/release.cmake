@@ -32,7 +32,7 @@ add_test(NAME sign_release
 
 # What the release workflow runs before it publishes: the version read from the tag, then the
 # release checked against it and its files and manifests gathered, here unsigned (sign_release
-# signs through it), with the build's address or else a placeholder; then the manifests validated.
+# signs through it), with the build's address or else a placeholder, the manifests validated.
 set(packaging ${CMAKE_SOURCE_DIR}/packaging)
 add_test(NAME release_tag COMMAND ${packaging}/release-version.sh v${PROJECT_VERSION})
 set_tests_properties(release_tag PROPERTIES PASS_REGULAR_EXPRESSION "^${PROJECT_VERSION}\n$")
@@ -46,9 +46,5 @@ set_tests_properties(release_changelog_refused PROPERTIES
 add_test(NAME release_publish
   COMMAND ${packaging}/prepare-release.sh ${MENSURATOR_RELEASE_DIR}
           ${PROJECT_VERSION} ${CMAKE_CURRENT_BINARY_DIR}/publish ${MENSURATOR_PROJECT_URL})
-set_tests_properties(release_publish PROPERTIES PASS_REGULAR_EXPRESSION "not signed"
-  FIXTURES_SETUP publish)
-add_test(NAME release_manifests
-  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/check_manifests.py ${CMAKE_CURRENT_BINARY_DIR}/publish
-          ${CMAKE_CURRENT_SOURCE_DIR}/data/package-manifest-schemas)
-set_tests_properties(release_manifests PROPERTIES FIXTURES_REQUIRED publish)
+set_tests_properties(release_publish PROPERTIES
+  PASS_REGULAR_EXPRESSION "Manifests valid: .*This release is \\*\\*not signed")

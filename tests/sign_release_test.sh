@@ -41,7 +41,5 @@ done
 (cd one && sha256sum --quiet -c ../published/files/SHA256SUMS) ||
   fail "SHA256SUMS is not of the signed files"
 grep -q "are signed" published/notes.md || fail "the release's text does not say it is signed"
-"$source/tests/check_manifests.py" published "$source/tests/data/package-manifest-schemas" ||
-  fail "the manifests are not of the signed files"
 [ "$status" -eq 0 ] && echo "Signed release verified: $(cd one && echo *)"
 exit "$status"

@@ -1,7 +1,11 @@
 #!/usr/bin/python3
-"""Checks the manifests in PUBLISH_DIR/manifests against their JSON schemas, every hash against
-the file in PUBLISH_DIR/files that its address names, and the installer's codes against that MSI;
-prints each problem and exits 1 when there is any.   check_manifests.py PUBLISH_DIR SCHEMA_DIR
+"""Checks a release's manifests before they are published, as winget's and Scoop's own checks
+would: those in PUBLISH_DIR/manifests against their JSON schemas, every hash against the file in
+PUBLISH_DIR/files that its address names, and the installer's codes against that MSI. Prints
+each problem and exits 1 when there is any.
+    check-manifests.py PUBLISH_DIR SCHEMA_DIR
+SCHEMA_DIR holds the schemas with their licences (tests/data/package-manifest-schemas).
+Debian's own Python: python3-jsonschema and python3-yaml are installed for it.
 """
 import hashlib
 import json
