@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <string>
 
@@ -56,6 +57,28 @@ TEST_F(ConvertTest, TemperatureFormulasToTheLastBit) {
     EXPECT_FALSE(r.failed);
     EXPECT_EQ("", r.message);
     EXPECT_EQ(c.expected, r.value);
+  }
+}
+
+// The same temperature on the three scales, from reference points rather than the formulas: each
+// of the six conversions, at values where every term of its formula counts.
+TEST_F(ConvertTest, TemperatureFormulasAgreeWithReferencePoints) {
+  CurrentConverter = &TemperatureConverter;
+  const std::int32_t scales[3] = {KelvinId, CelsiusId, FahrenheitId};
+  const char* const sameTemperature[][3] = {
+      {"0", "-273.15", "-459.67"}, {"233.15", "-40", "-40"},      {"310.15", "37", "98.6"},
+      {"373.15", "100", "212"},    {"1000", "726.85", "1340.33"}, {"-26.85", "-300", "-508"},
+  };
+  for (const auto& row : sameTemperature) {
+    for (int from = 0; from < 3; ++from) {
+      for (int to = 0; to < 3; ++to) {
+        if (from == to) continue;
+        const double expected = std::strtod(row[to], nullptr);
+        EXPECT_NEAR(expected, Convert(scales[from], scales[to], row[from]).value,
+                    1e-12 * (1 + std::fabs(expected)))
+            << row[from] << " from " << scales[from] << " to " << scales[to];
+      }
+    }
   }
 }
 

@@ -3,7 +3,13 @@
 // that agree with the direct factor, list orders and list positions.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <iterator>
+#include <limits>
 #include <set>
 #include <sstream>
 #include <string>
@@ -16,6 +22,8 @@
 namespace {
 
 using Names = std::vector<std::string>;
+
+const double kInfinity = std::numeric_limits<double>::infinity();
 
 struct TableCase {
   const char* category;
@@ -57,6 +65,8 @@ const TableCase kTables[] = {
      1.5e-9},
     {"Temperature", &TemperatureConverter, 37, 39, {"Celsius", "Fahrenheit", "Kelvin"}, 0.0},
 };
+
+void PrintTo(const TableCase& c, std::ostream* out) { *out << c.category; }
 
 class TablesTest : public ::testing::TestWithParam<TableCase> {
  protected:
@@ -138,6 +148,158 @@ TEST_P(FactorTablesTest, ChainsThroughAThirdUnitAgree) {
   std::ostringstream worstText;
   worstText << worst;
   RecordProperty("worst_chain_error", worstText.str());
+}
+
+// Each unit's exact definition in SI units (m, kg; m² for the acre, m³ for the liter): mantissa ×
+// 10^exponent / divisor. A "Square" or "Cubic" unit is its length squared or cubed. The inch,
+// foot, yard, mile, pound and grain are exact by definition; an ounce is a pound / 16, a long ton
+// 2240 pounds and a short ton 2000.
+struct Definition {
+  const char* unit;
+  std::uint64_t mantissa;
+  int exponent;
+  std::uint64_t divisor = 1;
+};
+// clang-format off
+const Definition kDefinitions[] = {
+    {"Angstrom", 1, -10}, {"Centimeter", 1, -2}, {"Decimeter", 1, -1}, {"Feet", 3048, -4},
+    {"Inch", 254, -4}, {"Kilometer", 1, 3}, {"Meter", 1, 0}, {"Micrometer", 1, -6},
+    {"Mile", 1609344, -3}, {"Milimeter", 1, -3}, {"Nanometer", 1, -9}, {"Yard", 9144, -4},
+    {"Acre", 40468564224, -7}, {"Liter", 1, -3}, {"Grain", 6479891, -11}, {"Gram", 1, -3},
+    {"Kilogram", 1, 0}, {"Metric ton", 1, 3}, {"Miligram", 1, -6}, {"Pound", 45359237, -8},
+    {"Ounce", 45359237, -8, 16}, {"Long ton", 45359237ull * 2240, -8},
+    {"Short ton", 45359237ull * 2000, -8}};
+// Some factors were worked out through the ounce and the cubic foot rounded to nine digits,
+// 28.3495231 g and 28.3168466 dm³: a grain as that ounce / 437.5, a cubic inch as that foot / 1728.
+const Definition kNineDigitDefinitions[] = {
+    {"Grain", 283495231, -9, 4375}, {"Cubic inch", 283168466, -10, 1728},
+    {"Cubic yard", 283168466ull * 27, -10}};
+
+// Registrations whose factor is not the exact ratio at its written digits, kept as the table has
+// them: so many ulps from the double nearest to the ratio, taken with kNineDigitDefinitions or not.
+struct Deviation { const char* from; const char* to; int ulps; bool nineDigitUnits; };
+const Deviation kDeviations[] = {
+    // Products and quotients of decimals worked out in double arithmetic.
+    {"Angstrom", "Kilometer", 1, false}, {"Angstrom", "Milimeter", 1, false},
+    {"Feet", "Kilometer", 1, false}, {"Feet", "Milimeter", -1, false}, {"Inch", "Meter", 1, false},
+    {"Kilometer", "Yard", -1, false}, {"Meter", "Yard", -1, false},
+    {"Long ton", "Metric ton", 1, false}, {"Long ton", "Short ton", -1, false},
+    {"Metric ton", "Pound", -1, false},
+    {"Grain", "Gram", 0, true}, {"Grain", "Kilogram", 0, true}, {"Grain", "Miligram", 1, true},
+    {"Cubic decimeter", "Cubic inch", 0, true}, {"Cubic decimeter", "Cubic yard", 0, true},
+    {"Cubic inch", "Cubic meter", 0, true}, {"Cubic inch", "Liter", 0, true},
+    {"Cubic meter", "Cubic yard", 0, true}, {"Liter", "Cubic yard", 0, true}};
+// clang-format on
+
+// A unit's definition raised to its power: value × 10^exponent / divisor.
+struct Exact {
+  std::uint64_t value;
+  int exponent;
+  std::uint64_t divisor;
+};
+
+Exact Defined(std::string unit, bool nineDigitUnits) {
+  for (const Definition& d : kNineDigitDefinitions) {
+    if (nineDigitUnits && unit == d.unit) return {d.mantissa, d.exponent, d.divisor};
+  }
+  const std::size_t space = unit.find(' ');
+  const int power = unit.compare(0, space, "Square") == 0  ? 2
+                    : unit.compare(0, space, "Cubic") == 0 ? 3
+                                                           : 1;
+  if (power > 1) unit = static_cast<char>(std::toupper(unit[space + 1])) + unit.substr(space + 2);
+  for (const Definition& d : kDefinitions) {
+    if (unit != d.unit) continue;
+    Exact e{1, d.exponent * power, d.divisor};
+    for (int i = 0; i < power; ++i) e.value *= d.mantissa;
+    return e;
+  }
+  ADD_FAILURE() << "no definition of " << unit;
+  return {1, 0, 1};
+}
+
+// The exact quotient a / b as its first 40 significant digits, the last one at 10^exponent.
+struct Decimal {
+  std::string digits;
+  int exponent;
+};
+
+Decimal Quotient(const Exact& a, const Exact& b) {
+  const std::uint64_t denominator = b.value * a.divisor;
+  std::uint64_t rest = a.value * b.divisor;
+  Decimal d{std::to_string(rest / denominator), a.exponent - b.exponent};
+  if (d.digits == "0") d.digits.clear();
+  for (rest %= denominator; d.digits.size() < 40; --d.exponent) {
+    rest *= 10;
+    if (!d.digits.empty() || rest >= denominator) d.digits += char('0' + rest / denominator);
+    rest %= denominator;
+  }
+  return d;
+}
+
+// The double nearest to d rounded, half up, to count significant digits.
+double Rounded(const Decimal& d, int count) {
+  std::string kept = d.digits.substr(0, count);
+  if (d.digits[count] >= '5') {
+    int i = count - 1;
+    for (; i >= 0 && kept[i] == '9'; --i) kept[i] = '0';
+    if (i < 0)
+      kept.insert(0, "1");
+    else
+      ++kept[i];
+  }
+  const std::string text = kept + "e" + std::to_string(d.exponent + 40 - count);
+  double value = 0.0;
+  std::from_chars(text.data(), text.data() + text.size(), value);
+  return value;
+}
+
+// The shortest text that reads back as value.
+std::string Shortest(double value) {
+  char text[32];
+  return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
+// The number of significant digits of that text.
+int WrittenDigits(double value) {
+  std::string digits;
+  for (char c : Shortest(value).substr(0, Shortest(value).find('e'))) {
+    if (std::isdigit(c)) digits += c;
+  }
+  return static_cast<int>(digits.find_last_not_of('0') - digits.find_first_not_of('0') + 1);
+}
+
+// Every written factor against physics: the double nearest to the exact ratio of its units, that
+// ratio rounded to the factor's own digits, or the reciprocal of the reverse ratio rounded to eight
+// or nine; the deviations listed above as listed.
+TEST_P(FactorTablesTest, WrittenFactorsAreTheExactRatiosOfTheirUnits) {
+  const TableCase& c = GetParam();
+  for (std::int32_t low = c.firstId; low <= c.lastId; ++low) {
+    for (std::int32_t high = low + 1; high <= c.lastId; ++high) {
+      const std::string from = c.table->UnitName(low);
+      const std::string to = c.table->UnitName(high);
+      const double factor = c.table->Factor(low, high);
+      SCOPED_TRACE(from + " to " + to + ", factor " + Shortest(factor));
+      const Decimal exact = Quotient(Defined(from, false), Defined(to, false));
+      const Decimal reverse = Quotient(Defined(to, false), Defined(from, false));
+      const bool followsRule =
+          factor == Rounded(exact, 30) || factor == Rounded(exact, WrittenDigits(factor)) ||
+          factor == 1.0 / Rounded(reverse, 8) || factor == 1.0 / Rounded(reverse, 9);
+      const Deviation* listed =
+          std::find_if(std::begin(kDeviations), std::end(kDeviations),
+                       [&](const Deviation& d) { return from == d.from && to == d.to; });
+      if (listed == std::end(kDeviations)) {
+        EXPECT_TRUE(followsRule) << "exact ratio " << exact.digits << "e" << exact.exponent;
+        continue;
+      }
+      EXPECT_FALSE(followsRule) << "listed as a deviation";
+      const bool nine = listed->nineDigitUnits;
+      double expected = Rounded(Quotient(Defined(from, nine), Defined(to, nine)), 30);
+      for (int step = 0; step < std::abs(listed->ulps); ++step) {
+        expected = std::nextafter(expected, listed->ulps * kInfinity);
+      }
+      EXPECT_EQ(Shortest(expected), Shortest(factor));
+    }
+  }
 }
 
 // Temperatures convert by formula; their entries exist only for the lists.
