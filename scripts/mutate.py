@@ -1,0 +1,260 @@
+#!/usr/bin/env python3
+"""Mutation sampling of the portable core: how many small faults do the native tests catch?
+
+    scripts/mutate.py [--sample N] [--seed S] [--list] [--fail-under PERCENT] [FILE ...]
+
+Each fault is one change to engine/, tables/ or ui/result_format.*: a binary operator swapped, a
+'!' dropped, ++ and -- swapped, a numeric or digit-character constant changed to another value
+(a change that leaves the double a literal denotes as it was is no fault), or a one-line
+statement dropped. A sample of them, drawn with the seed, is applied one at a time to a copy of
+the tree in build/mutation/, where the native tests (the native preset, under AddressSanitizer
+and UndefinedBehaviorSanitizer) are rebuilt and run. A fault that does not compile is stillborn;
+one that fails a test, or runs past the time limit, is killed; the others survived. The score is
+the share of the faults that compiled that were killed. The working tree is never changed.
+"""
+import argparse
+import json
+import os
+import random
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+CORE = ("engine", "tables", "ui/result_format.cpp", "ui/result_format.h")
+
+SWAPS = {
+    "<": ["<=", ">"], "<=": ["<", ">"], ">": [">=", "<"], ">=": [">", "<"],
+    "==": ["!="], "!=": ["=="], "&&": ["||"], "||": ["&&"],
+    "+": ["-"], "-": ["+"], "*": ["/"], "/": ["*"], "%": ["/"],
+    "+=": ["-="], "-=": ["+="], "*=": ["/="], "/=": ["*="],
+    "<<": [">>"], ">>": ["<<"], "<<=": [">>="], ">>=": ["<<="], "&": ["|"], "|": ["&"],
+}
+# clang-format sets binary operators between spaces; template brackets, pointers, references
+# and unary signs have none on one side.
+BINARY = re.compile(r"(?<= )(<<=|>>=|<=|>=|==|!=|&&|\|\||\+=|-=|\*=|/=|<<|>>|[<>+\-*/%&|])(?= )")
+NOT = re.compile(r"!(?!=)")
+STEP = re.compile(r"\+\+|--")
+NUMBER = re.compile(r"(?<![\w.])(\d+\.\d*(?:[eE][+-]?\d+)?|\.\d+(?:[eE][+-]?\d+)?|\d+[eE][+-]?\d+"
+                    r"|0[xX][0-9a-fA-F]+|\d+)([uUlLfF]*)(?![\w.])")
+DIGIT_CHAR = re.compile(r"'(\d)'")
+# A declaration starts with a type and a name; dropping one leaves its uses undeclared.
+DECLARATION = re.compile(r"^(?:(?:const|constexpr|static|extern|return|delete)\b|[})]|[\w:]+(?:<[^;=()]*>)?"
+                         r"[\s*&]+\w+\s*(?:[=;{(\[]|$))")
+
+
+def code_mask(text):
+    """Marks each character of C++ source: 'c' for code, ' ' inside comments, strings, character
+    literals and preprocessor lines, and 'q' inside a character literal holding one digit."""
+    mask = []
+    i = 0
+    line_start = True
+    while i < len(text):
+        c = text[i]
+        if line_start and c == "#":
+            end = text.find("\n", i)
+            end = len(text) if end < 0 else end
+        elif text.startswith("//", i):
+            end = text.find("\n", i)
+            end = len(text) if end < 0 else end
+        elif text.startswith("/*", i):
+            end = text.index("*/", i) + 2
+        elif c in "\"'":
+            end = i + 1
+            while text[end] != c:
+                end += 2 if text[end] == "\\" else 1
+            end += 1
+            if re.fullmatch(r"'\d'", text[i:end]):
+                mask.append("q" * (end - i))
+                i = end
+                continue
+        else:
+            mask.append("c")
+            if c == "\n":
+                line_start = True
+            elif not c.isspace():
+                line_start = False
+            i += 1
+            continue
+        mask.append(" " * (end - i))
+        i = end
+    return "".join(mask)
+
+
+def same_value(before, after):
+    try:
+        return float(before.rstrip("uUlLfF")) == float(after.rstrip("uUlLfF"))
+    except ValueError:
+        return False
+
+
+def changed_constant(literal, rng):
+    """Another value for a numeric literal: an integer one more or one less, or a floating-point
+    literal with one significant digit changed to another double; None if no such change."""
+    body, suffix = NUMBER.fullmatch(literal).groups()
+    if not re.search(r"[.eE]", body) or body.lower().startswith("0x"):
+        value = int(body, 0)
+        new = value + 1 if value == 0 or rng.random() < 0.5 else value - 1
+        return (hex(new) if body.lower().startswith("0x") else str(new)) + suffix
+    mantissa_end = re.search(r"[eE]|$", body).start()
+    digits = [i for i, c in enumerate(body[:mantissa_end]) if c.isdigit()]
+    first = next((i for i in digits if body[i] != "0"), digits[0])
+    significant = [i for i in digits if i >= first]
+    for _ in range(20):
+        i = rng.choice(significant)
+        digit = rng.choice([d for d in "0123456789" if d != body[i]])
+        new = body[:i] + digit + body[i + 1:]
+        if not same_value(body, new):
+            return new + suffix
+    return None
+
+
+def mutants_of(path, text, rng):
+    """Every fault of one file: (path, offset, length, replacement, description, line)."""
+    mask = code_mask(text)
+    found = []
+
+    def add(start, end, replacement):
+        line = text.count("\n", 0, start) + 1
+        found.append((path, start, end - start, replacement,
+                      f"'{text[start:end].strip()}' -> '{replacement.strip()}'", line))
+
+    def in_code(match, kind="c"):
+        return all(m == kind for m in mask[match.start():match.end()])
+
+    for m in BINARY.finditer(text):
+        if in_code(m):
+            for swap in SWAPS[m.group()]:
+                add(m.start(), m.end(), swap)
+    for m in NOT.finditer(text):
+        if in_code(m):
+            add(m.start(), m.end(), "")
+    for m in STEP.finditer(text):
+        if in_code(m):
+            add(m.start(), m.end(), "--" if m.group() == "++" else "++")
+    for m in NUMBER.finditer(text):
+        if in_code(m):
+            new = changed_constant(m.group(), rng)
+            if new is not None:
+                add(m.start(), m.end(), new)
+    for m in DIGIT_CHAR.finditer(text):
+        if in_code(m, "q"):
+            digit = int(m.group(1))
+            add(m.start(), m.end(), f"'{digit + 1 if digit < 9 else digit - 1}'")
+    previous = ""
+    offset = 0
+    for line in text.splitlines(keepends=True):
+        stripped = "".join(c for c, k in zip(line, mask[offset:]) if k != " ").strip()
+        if (stripped.endswith(";") and previous[-1:] in (";", "{", "}")
+                and not DECLARATION.match(stripped)):
+            start = offset + len(line) - len(line.lstrip())
+            add(start, offset + len(line.rstrip("\n")), "")
+        if stripped:
+            previous = stripped
+        offset += len(line)
+    return found
+
+
+def run(command, cwd, env=None):
+    return subprocess.run(command, cwd=cwd, env=env, stdout=subprocess.PIPE,
+                          stderr=subprocess.STDOUT, text=True)
+
+
+def sync_copy(root, copy):
+    """Copies the tree's files into copy, leaving the unchanged ones untouched."""
+    files = subprocess.run(["git", "ls-files", "-co", "--exclude-standard"], cwd=root,
+                           check=True, stdout=subprocess.PIPE, text=True).stdout.split("\n")
+    for name in filter(None, files):
+        source, target = root / name, copy / name
+        if not source.is_file():
+            continue
+        if target.is_file() and target.read_bytes() == source.read_bytes():
+            continue
+        target.parent.mkdir(parents=True, exist_ok=True)
+        # A new modification time, so that the build never keeps an object of a fault.
+        shutil.copyfile(source, target)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--sample", type=int, default=200, help="faults to try (0: all)")
+    parser.add_argument("--seed", type=int, default=1)
+    parser.add_argument("--list", action="store_true", help="list the sample and stop")
+    parser.add_argument("--fail-under", type=float, default=0.0,
+                        help="exit with 1 when the score is below this percentage")
+    parser.add_argument("files", nargs="*", help="core files to mutate (default: all)")
+    args = parser.parse_args()
+    # Stopped from outside, the fault in the copy is still taken back.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
+
+    root = Path(subprocess.run(["git", "rev-parse", "--show-toplevel"], check=True,
+                               stdout=subprocess.PIPE, text=True).stdout.strip())
+    names = args.files or subprocess.run(
+        ["git", "ls-files", *CORE], cwd=root, check=True, stdout=subprocess.PIPE,
+        text=True).stdout.split()
+    rng = random.Random(args.seed)
+    everything = []
+    for name in sorted(names):
+        everything += mutants_of(name, (root / name).read_text(), rng)
+    sample = everything if args.sample <= 0 else rng.sample(everything, min(args.sample,
+                                                                            len(everything)))
+    sample.sort(key=lambda m: (m[0], m[1]))
+    print(f"{len(sample)} of {len(everything)} faults, seed {args.seed}")
+    if args.list:
+        for path, _, _, _, change, line in sample:
+            print(f"{path}:{line}: {change}")
+        return 0
+
+    copy = root / "build" / "mutation"
+    sync_copy(root, copy)
+    build = ["cmake", "--build", "--preset", "native"]
+    if run(["cmake", "--preset", "native"], copy).returncode or run(build, copy).returncode:
+        sys.exit("the unchanged tree does not build")
+    # Cheapest tests first, each alone, so that most faults are told apart within seconds.
+    tests = json.loads(run(["ctest", "--preset", "native", "--show-only=json-v1"], copy).stdout)
+    durations = {}
+    for test in (t["name"] for t in tests["tests"]):
+        started = time.monotonic()
+        if run(["ctest", "--preset", "native", "-R", f"^{test}$"], copy).returncode:
+            sys.exit(f"the unchanged tree fails {test}")
+        durations[test] = time.monotonic() - started
+    order = sorted(durations, key=durations.get)
+    limit = str(round(max(60, 5 * max(durations.values()))))
+    env = dict(os.environ, GTEST_FAIL_FAST="1")
+
+    def caught():
+        return any(run(["ctest", "--preset", "native", "-R", f"^{test}$", "--timeout", limit],
+                       copy, env).returncode for test in order)
+
+    counts = {"stillborn": 0, "killed": 0, "survived": 0}
+    survivors = []
+    for number, (path, offset, length, replacement, change, line) in enumerate(sample, 1):
+        target = copy / path
+        original = target.read_text()
+        target.write_text(original[:offset] + replacement + original[offset + length:])
+        try:
+            if run(build, copy).returncode:
+                verdict = "stillborn"
+            else:
+                verdict = "killed" if caught() else "survived"
+        finally:
+            target.write_text(original)
+        counts[verdict] += 1
+        print(f"[{number}/{len(sample)}] {verdict:9} {path}:{line}: {change}", flush=True)
+        if verdict == "survived":
+            survivors.append(f"{path}:{line}: {change}    {original.splitlines()[line - 1].strip()}")
+
+    compiled = counts["killed"] + counts["survived"]
+    score = 100.0 * counts["killed"] / compiled if compiled else 0.0
+    print(f"\n{counts['stillborn']} stillborn, {counts['killed']} killed, "
+          f"{counts['survived']} survived")
+    print("survivors:" if survivors else "no survivors", *survivors, sep="\n  ")
+    print(f"score: {counts['killed']} of {compiled} faults that compiled killed ({score:.1f}%)")
+    return 1 if score < args.fail_under else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
