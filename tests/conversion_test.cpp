@@ -163,6 +163,11 @@ TEST_F(ConvertTest, RangeOfVeryLongTexts) {
   EXPECT_EQ(0.0, small.value);
   EXPECT_NE(std::string::npos, small.message.find("is too small."));
 
+  // However many digits its exponent has, leading zeros included.
+  const ConversionResult tiny = Convert(5, 6, ("0." + zeros + "1e000001500").c_str());
+  EXPECT_TRUE(tiny.failed);
+  EXPECT_NE(std::string::npos, tiny.message.find("is too small."));
+
   const ConversionResult fits = Convert(5, 6, ("1" + zeros + "e-1000000").c_str());
   EXPECT_FALSE(fits.failed) << fits.message.substr(fits.message.size() - 20);
   EXPECT_EQ(1000.0, fits.value);
@@ -180,6 +185,7 @@ TEST_F(ConvertTest, AcceptedTexts) {
       {5, 6, "", 0.0},          // nothing follows the empty number
       {5, 6, "  2.5", 2500.0},  // leading white space
       {5, 6, "\t+2", 2000.0},
+      {5, 6, "\n\v\f\r 3", 3000.0},  // every white space of the "C" locale
       {5, 6, ".5", 500.0},
       {5, 6, "5.", 5000.0},
       {5, 6, "1E3", 1000000.0},
