@@ -49,8 +49,8 @@ msibuild "$output" \
   -q "INSERT INTO \`Upgrade\` (\`UpgradeCode\`, \`VersionMax\`, \`Attributes\`, \`ActionProperty\`)
       VALUES ('{$upgrade_code}', '$version', 513, 'WIX_UPGRADE_DETECTED')"
 # msibuild ends well even when a query fails. The table is read whole first: grep -q stops at the
-# first match, and msiinfo, cut off, would fail the pipe.
-upgrade_rows=$(msiinfo export "$output" Upgrade)
+# first match, and the reader, cut off, would fail the pipe.
+upgrade_rows=$("$here/package_files.py" "$output" Upgrade)
 grep -q $'\t'"$version"$'\t\t513\t\tWIX_UPGRADE_DETECTED' <<<"$upgrade_rows" ||
   { echo "$output: the upgrade of the same version was not written" >&2; exit 1; }
 # Debian's own Python, the one python3-olefile is installed for.
