@@ -3,7 +3,7 @@
 # as the release workflow does, and checks that both signatures verify, that the zip holds the
 # signed program, that the two signings gave the same bytes, and what the workflow publishes,
 # manifests included:
-#   sign_release_test.sh SOURCE_DIR RELEASE_DIR WORK_DIR
+#   sign_release_test.sh SOURCE_DIR RELEASE_DIR WORK_DIR ADDRESS
 set -euo pipefail
 source=$(cd "$1" && pwd)
 release=$(cd "$2" && pwd)
@@ -19,7 +19,7 @@ cp -r "$release" one
 cp -r "$release" two
 version=$(basename one/mensurator-*.msi .msi)
 MENSURATOR_SIGN_CERT_BASE64=$(base64 -w0 cert.pfx) \
-  "$source/packaging/prepare-release.sh" one "${version#mensurator-}" published
+  "$source/packaging/prepare-release.sh" one "${version#mensurator-}" published "$4"
 "$source/packaging/sign-release.sh" two cert.pfx
 
 status=0
