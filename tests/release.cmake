@@ -31,7 +31,7 @@ if(NOT address)
   set(address https://example.invalid/mensurator)
 endif()
 
-# Signs copies of the release with a certificate made for the test.
+# Signs copies of the release with certificates made for the test, and a timestamp of its own.
 add_test(NAME sign_release
   COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/sign_release_test.sh ${CMAKE_SOURCE_DIR}
           ${MENSURATOR_RELEASE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/signing ${address})
