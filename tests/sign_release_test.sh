@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# Signs copies of the release with a certificate chain made here for the purpose, root to
-# intermediate to code-signing leaf: one as the release workflow does, timestamped by an RFC 3161
-# authority that this script serves on loopback, two more untimestamped. Checks that both
-# signatures verify with their timestamps, that the zip holds the signed program, that the two
-# untimestamped signings gave the same bytes, and what the workflow publishes, manifests included:
+# Signs copies of the release with a chain made here (root, intermediate, code-signing leaf): one
+# as the release workflow does, timestamped by an RFC 3161 authority served here on loopback, two
+# untimestamped. Checks that both signatures and timestamps verify, that the zip holds the signed
+# program, that the untimestamped signings match, and what the workflow publishes:
 #   sign_release_test.sh SOURCE_DIR RELEASE_DIR WORK_DIR ADDRESS
 set -euo pipefail
 source=$(cd "$1" && pwd)
@@ -13,11 +12,9 @@ rm -rf "$3" && mkdir -p "$3" && cd "$3"
 # Keys of the sizes public authorities use, so that the signatures weigh what real ones do.
 openssl req -x509 -newkey rsa:4096 -nodes -keyout root.key -out root.pem -days 2 \
   -subj "/CN=Mensurator test root" 2>/dev/null
-serial=1
-certificate() { # NAME BITS ISSUER EXTENSION...
-  serial=$((serial + 1))
+certificate() { # NAME BITS ISSUER EXTENSION...; openssl draws each serial number at random
   openssl req -newkey "rsa:$2" -nodes -keyout "$1.key" -subj "/CN=Mensurator test $1" 2>/dev/null |
-    openssl x509 -req -days 2 -set_serial "$serial" -CA "$3.pem" -CAkey "$3.key" -out "$1.pem" \
+    openssl x509 -req -days 2 -CA "$3.pem" -CAkey "$3.key" -out "$1.pem" \
       -extfile <(printf '%s\n' "${@:4}") 2>/dev/null
 }
 certificate intermediate 4096 root basicConstraints=critical,CA:TRUE keyUsage=keyCertSign
@@ -29,10 +26,9 @@ openssl pkcs12 -export -inkey signer.key -in signer.pem -certfile chain.pem -out
   -passout env:MENSURATOR_SIGN_PASSWORD
 
 echo 01 >authority.serial
-printf '%s\n' '[tsa]' 'default_tsa = local' '[local]' 'serial = authority.serial' \
-  'signer_cert = authority.pem' 'signer_key = authority.key' 'certs = chain.pem' \
-  'signer_digest = sha256' 'digests = sha256, sha384, sha512' 'default_policy = 1.2.3.4.1' \
-  'ess_cert_id_alg = sha256' >authority.cnf
+printf '%s\n' '[tsa]' 'default_tsa = tsa' 'serial = authority.serial' 'certs = chain.pem' \
+  'signer_cert = authority.pem' 'signer_key = authority.key' 'signer_digest = sha256' \
+  'digests = sha256, sha384, sha512' 'default_policy = 1.2.3.4.1' >authority.cnf
 # On a port the system picks, which the authority prints; stopped however the test ends.
 python3 -c 'import http.server, subprocess
 class Authority(http.server.BaseHTTPRequestHandler):
@@ -41,8 +37,7 @@ class Authority(http.server.BaseHTTPRequestHandler):
         if self.headers["Content-Type"] != "application/timestamp-query":
             return self.send_error(415)
         reply = subprocess.run(["openssl", "ts", "-reply", "-config", "authority.cnf", "-queryfile",
-                                "/dev/stdin", "-out", "/dev/stdout"],
-                               input=query, capture_output=True, check=True).stdout
+                                "/dev/stdin"], input=query, capture_output=True, check=True).stdout
         self.send_response(200)
         self.send_header("Content-Type", "application/timestamp-reply")
         self.end_headers()
@@ -51,8 +46,7 @@ server = http.server.HTTPServer(("127.0.0.1", 0), Authority)
 print(server.server_port, flush=True)
 server.serve_forever()' >authority.port 2>authority.log &
 authority=$!
-trap 'kill "$authority"' EXIT
-trap 'exit 1' INT TERM
+trap 'kill "$authority"' EXIT && trap 'exit 1' INT TERM
 for _ in $(seq 100); do [ -s authority.port ] && break; sleep 0.1; done
 
 cp -r "$release" one && cp -r "$release" two && cp -r "$release" three
