@@ -1,22 +1,30 @@
 #!/usr/bin/python3
 """Checks a release's manifests before they are published, as winget's and Scoop's own checks
 would: those in PUBLISH_DIR/manifests against their JSON schemas, every hash against the file in
-PUBLISH_DIR/files that its address names, and the installer's codes against that MSI. Prints
-each problem and exits 1 when there is any.
-    check-manifests.py PUBLISH_DIR SCHEMA_DIR
+PUBLISH_DIR/files that its address names, and the installer's codes against that MSI. Every
+address in them must be the project's: a file to download under ADDRESS/releases/download/
+vVERSION/, a page (the project's, its licence, the release's notes) under ADDRESS. Every text
+file published, manifests included, must have Windows line ends. Prints each problem and exits
+1 when there is any.
+    check-manifests.py PUBLISH_DIR SCHEMA_DIR ADDRESS VERSION
 SCHEMA_DIR holds the schemas with their licences (tests/data/package-manifest-schemas).
 Debian's own Python: python3-jsonschema and python3-yaml are installed for it.
 """
-import hashlib
 import json
 import os
-import subprocess
 import sys
 
 import jsonschema
 import yaml
 
+from package_files import properties, sha256
+
+if len(sys.argv) != 5:
+    sys.exit(f"usage: {sys.argv[0]} PUBLISH_DIR SCHEMA_DIR ADDRESS VERSION")
 manifests, files = (os.path.join(sys.argv[1], name) for name in ("manifests", "files"))
+address, version = sys.argv[3].rstrip("/"), sys.argv[4]
+# The manifests' fields that name a file to download; Scoop's autoupdate names it by $version.
+DOWNLOADS = {"InstallerUrl", "url"}
 problems = []
 
 
@@ -25,15 +33,38 @@ def check(name, document, schema):
         validator = jsonschema.Draft7Validator(json.load(text),
                                                format_checker=jsonschema.draft7_format_checker)
     problems.extend(f"{name}: {e.json_path}: {e.message}" for e in validator.iter_errors(document))
+    check_addresses(name, document)
     return document
+
+
+def check_addresses(name, value, key=None):
+    """Notes each address in VALUE, a manifest's field KEY or part of one, outside the project."""
+    if isinstance(value, dict):
+        for field, item in value.items():
+            check_addresses(name, item, field)
+    elif isinstance(value, list):
+        for item in value:
+            check_addresses(name, item, key)
+    elif isinstance(value, str) and "://" in value:
+        prefix = f"{address}/releases/download/v{version}/" if key in DOWNLOADS else address + "/"
+        if not (value.replace("$version", version) + "/").startswith(prefix):
+            problems.append(f"{name}: {key} {value} is not under {prefix}")
 
 
 def published(name, url, digest):
     path = os.path.join(files, url.rsplit("/", 1)[-1])
-    if hashlib.sha256(open(path, "rb").read()).hexdigest() != digest.lower():
+    if sha256(path) != digest.lower():
         problems.append(f"{name}: {digest} is not the SHA-256 of {path}")
     return path
 
+
+texts = [os.path.join(manifests, name) for name in os.listdir(manifests)] + [
+    os.path.join(files, name) for name in os.listdir(files)
+    if name == "SHA256SUMS" or name.endswith(".txt")]
+for path in texts:
+    text = open(path, "rb").read()
+    if text.count(b"\n") != text.count(b"\r\n"):
+        problems.append(f"{path}: not every line ends in CR LF")
 
 winget = {}
 for name in sorted(n for n in os.listdir(manifests) if n.endswith(".yaml")):
@@ -45,10 +76,7 @@ if sorted(winget) != ["defaultLocale", "installer", "version"] or len(
     problems.append(f"winget: {sorted(winget)}, not one package's three manifests")
 installer = winget.get("installer", {})
 for entry in installer.get("Installers", []):
-    msi = published("winget", entry["InstallerUrl"], entry["InstallerSha256"])
-    table = subprocess.run(["msiinfo", "export", msi, "Property"], check=True,
-                           capture_output=True, text=True).stdout.splitlines()[3:]
-    codes = dict(row.split("\t", 1) for row in table)
+    codes = properties(published("winget", entry["InstallerUrl"], entry["InstallerSha256"]))
     named = {"ProductCode": entry.get("ProductCode", installer.get("ProductCode")),
              "UpgradeCode": (installer.get("AppsAndFeaturesEntries") or [{}])[0].get("UpgradeCode")}
     problems += [f"winget: {key} {value}, the installer's {codes.get(key)}"

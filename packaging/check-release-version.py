@@ -6,20 +6,17 @@
 VERSION is major.minor.patch. The program's version resource (its fixed numbers and its
 FileVersion and ProductVersion texts) must say VERSION.0, the ProductVersion of
 mensurator-VERSION.msi VERSION itself, mensurator-VERSION.zip must hold the folder's
-mensurator.exe, and that program must not exceed 204,800 bytes. Names each mismatch and exits 1
-when there is any. Debian's own Python: python3-olefile is installed for it.
+mensurator.exe, and that program must not exceed 204,800 bytes without its signature. Names each
+mismatch and exits 1 when there is any.
 """
 import os
 import struct
 import sys
 import zipfile
 
-import olefile
+import package_files
 
 FIXED_INFO_SIGNATURE = b"\xbd\x04\xef\xfe"
-# Windows Installer stream names pack two characters of this alphabet into one.
-STREAM_ALPHABET = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz._"
-TABLE_PREFIX = "\u4840"
 
 
 def dotted(high, low):
@@ -45,46 +42,16 @@ def resource_versions(program):
     return found
 
 
-def stream_name(encoded):
-    name = ""
-    for character in encoded:
-        code = ord(character)
-        if 0x3800 <= code < 0x4800:
-            code -= 0x3800
-            name += STREAM_ALPHABET[code & 0x3F] + STREAM_ALPHABET[(code >> 6) & 0x3F]
-        elif 0x4800 <= code < 0x4840:
-            name += STREAM_ALPHABET[code - 0x4800]
-        else:
-            name += character
-    return name
-
-
-def msi_property(package, wanted):
-    """The value of a property in the installer's Property table, or None."""
-    with olefile.OleFileIO(package) as msi:
-        streams = {stream_name(entry[0]): entry[0] for entry in msi.listdir()}
-        pool = msi.openstream(streams[TABLE_PREFIX + "_StringPool"]).read()
-        text = msi.openstream(streams[TABLE_PREFIX + "_StringData"]).read()
-        table = msi.openstream(streams[TABLE_PREFIX + "Property"]).read()
-    codepage = struct.unpack_from("<I", pool)[0]
-    strings = [None]  # string number 0 is the null string
-    offset = 0
-    for length, references in struct.iter_unpack("<2H", pool[4:]):
-        if length == 0 and references != 0:
-            sys.exit(f"{package}: strings of 64 KiB or more are not read here")
-        strings.append(text[offset:offset + length].decode("cp1252"))
-        offset += length
-    # Columns one after the other; string numbers take three bytes in a package with many strings.
-    width = 3 if codepage & 0x80000000 else 2
-    rows = len(table) // (2 * width)
-
-    def number(index):
-        return int.from_bytes(table[index * width:(index + 1) * width], "little")
-
-    for row in range(rows):
-        if strings[number(row)] == wanted:
-            return strings[number(rows + row)]
-    return None
+def unsigned_size(program):
+    """The program's size without its certificate table, the Authenticode signature at the end of
+    the file that the PE header's security directory locates: signing must not count against the
+    program. The whole size when there is no such table at the end."""
+    data = open(program, "rb").read()
+    optional = struct.unpack_from("<I", data, 0x3C)[0] + 24
+    # The security directory is the fifth, after the fixed fields of a PE32 or PE32+ header.
+    fixed = 96 if struct.unpack_from("<H", data, optional)[0] == 0x10B else 112
+    offset, size = struct.unpack_from("<2I", data, optional + fixed + 4 * 8)
+    return offset if size and offset + size == len(data) else len(data)
 
 
 def main():
@@ -99,12 +66,13 @@ def main():
     for missing in (path for path in (program, package, portable) if not os.path.isfile(path)):
         problems.append(f"{missing}: missing")
     if not problems:
-        if os.path.getsize(program) > 204800:
-            problems.append(f"{program} is {os.path.getsize(program)} bytes, over 200 KiB")
+        size = unsigned_size(program)
+        if size > 204800:
+            problems.append(f"{program} is {size} bytes without its signature, over 200 KiB")
         found = resource_versions(program)
         problems += [f"{what} is {value}, not {expected}"
                      for what, value in found.items() if value != expected]
-        if msi_property(package, "ProductVersion") != version:
+        if package_files.properties(package).get("ProductVersion") != version:
             problems.append(f"installer's ProductVersion is not {version}")
         with zipfile.ZipFile(portable) as archive:
             if archive.read("mensurator.exe") != open(program, "rb").read():
@@ -113,7 +81,8 @@ def main():
         print(f"{release}: {problem}")
     if problems:
         sys.exit(1)
-    print(f"{release}: the program says {expected}, the installer {version}")
+    print(f"{release}: the program says {expected}, the installer {version}; the program is "
+          f"{size} bytes without its signature, {os.path.getsize(program)} as published")
 
 
 main()

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Writes the notices of the runtime libraries that the static link put into mensurator.exe.
+"""Writes the notices of the runtime libraries that the static link put into mensurator.exe, with
+Windows line ends, as the release publishes it.
 
     make_notices.py OUTPUT.txt LINK_MAP    (LINK_MAP: the map that -Wl,-Map=FILE wrote)
 """
@@ -127,7 +128,7 @@ def main():
                 parts.append(f"\nCopyright file of Debian package {package}:\n\n{text}")
         if component == GCC and not any(EXCEPTION_TITLE.search(t) for t in texts):
             parts.append("\n" + exception_text())
-    with open(output, "w", encoding="utf-8", newline="\n") as out:
+    with open(output, "w", encoding="utf-8", newline="\r\n") as out:
         out.write("".join(parts))
 
 

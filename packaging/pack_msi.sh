@@ -27,11 +27,17 @@ done
 touch -d "@$release_time" "$stage"/*
 
 # Names Mensurator in every version, so that an installer replaces any older one; never change
-# it. The product code is derived from it, the version and the files installed: a package rebuilt
-# around other files (a signed program) is another product of the same version, which replaces
-# the installed one, where the same product code would be refused as already installed.
+# it. The product code is derived from it, the version and everything that shapes the package:
+# the files installed, the package's source, the scripts and wixl that build it, the project's
+# address. A package rebuilt at the same version (around a signed program, or a packaging fix)
+# is then another product, which replaces the installed one, where the same product code with
+# another package code would be refused as already installed.
 upgrade_code=214D1BE8-97AA-4663-A8DA-E69605DCBC39
-contents=$(cd "$stage" && sha256sum -- * | sha256sum | cut -d' ' -f1)
+contents=$({
+  (cd "$stage" && sha256sum -- *)
+  (cd "$here" && sha256sum -- mensurator.wxs pack_msi.sh stamp_msi.py)
+  echo "wixl $(wixl --version), project address '$project_url'"
+} | sha256sum | cut -d' ' -f1)
 product_code=$(python3 -c 'import sys, uuid
 print(str(uuid.uuid5(uuid.UUID(sys.argv[1]), sys.argv[2])).upper())' "$upgrade_code" \
   "$version $contents")
@@ -49,8 +55,8 @@ msibuild "$output" \
   -q "INSERT INTO \`Upgrade\` (\`UpgradeCode\`, \`VersionMax\`, \`Attributes\`, \`ActionProperty\`)
       VALUES ('{$upgrade_code}', '$version', 513, 'WIX_UPGRADE_DETECTED')"
 # msibuild ends well even when a query fails. The table is read whole first: grep -q stops at the
-# first match, and msiinfo, cut off, would fail the pipe.
-upgrade_rows=$(msiinfo export "$output" Upgrade)
+# first match, and the reader, cut off, would fail the pipe.
+upgrade_rows=$("$here/package_files.py" "$output" Upgrade)
 grep -q $'\t'"$version"$'\t\t513\t\tWIX_UPGRADE_DETECTED' <<<"$upgrade_rows" ||
   { echo "$output: the upgrade of the same version was not written" >&2; exit 1; }
 # Debian's own Python, the one python3-olefile is installed for.

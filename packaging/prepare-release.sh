@@ -1,24 +1,27 @@
 #!/usr/bin/env bash
 # Makes what the release workflow publishes from a built release folder:
-#   prepare-release.sh RELEASE_DIR VERSION OUT_DIR [ADDRESS]
+#   prepare-release.sh RELEASE_DIR VERSION OUT_DIR ADDRESS
 # Refuses a VERSION that CHANGELOG.md has no section for, since that section is the release's
 # text. Signs the release in place when MENSURATOR_SIGN_CERT_BASE64 holds a code-signing
 # certificate (.pfx, in base64), with MENSURATOR_SIGN_PASSWORD and, optionally, an RFC 3161
 # server in MENSURATOR_TIMESTAMP_URL; checks that the program and the installer say VERSION; then
 # puts the installer, the zip, the notices and their SHA256SUMS into OUT_DIR/files, the winget
 # and Scoop manifests of those files into OUT_DIR/manifests, and the release's text, which says
-# whether it is signed, into OUT_DIR/notes.md. ADDRESS is the project's GitHub address, where the
-# manifests find the files; without one they name a placeholder.
+# whether it is signed, into OUT_DIR/notes.md. ADDRESS is the project's GitHub address
+# (https://github.com/OWNER/NAME), whose release vVERSION the manifests find the files in. Every
+# text file published has Windows line ends.
 set -euo pipefail
 
-if [ $# -lt 3 ] || [ $# -gt 4 ]; then
-  echo "usage: $0 RELEASE_DIR VERSION OUT_DIR [ADDRESS]" >&2
+if [ $# -ne 4 ] || [ -z "$4" ]; then
+  echo "usage: $0 RELEASE_DIR VERSION OUT_DIR ADDRESS" >&2
   exit 2
 fi
 release=$1
 version=$2
 out=$3
-address=${4:-https://github.com/mensurator/mensurator}
+address=${4%/}
+download=$address/releases/download/v$version
+repository=${address#https://github.com/}
 here=$(cd "$(dirname "$0")" && pwd)
 changelog=$here/../CHANGELOG.md
 
@@ -48,22 +51,36 @@ rm -rf "$out"
 mkdir -p "$out/files"
 cp "$release/mensurator-$version.msi" "$release/mensurator-$version.zip" \
   "$release/THIRD-PARTY-NOTICES.txt" "$out/files/"
-(cd "$out/files" && sha256sum -- * >SHA256SUMS)
+# The names first, so that SHA256SUMS, written as they are hashed, is not among them.
+(cd "$out/files" && names=(*) && sha256sum -- "${names[@]}" | sed 's/$/\r/' >SHA256SUMS)
 # From the copies, so that the hashes are of the files as published, signed or not.
 "$here/make_manifests.py" "$out/files" "$version" "$address" "$out/manifests"
-"$here/check-manifests.py" "$out" "$here/../tests/data/package-manifest-schemas"
+"$here/check-manifests.py" "$out" "$here/../tests/data/package-manifest-schemas" "$address" \
+  "$version"
 cat >"$out/notes.md" <<NOTES
 $changes
 
 ### Files
 
-- \`mensurator-$version.msi\`: installs the program for your user account, without administrator
-  rights, with a Start menu shortcut.
-- \`mensurator-$version.zip\`: the portable program; unpack it anywhere.
+- \`mensurator-$version.msi\`, for Windows 7 and later: installs the program for your user
+  account, without administrator rights, with a Start menu shortcut. For every user of the
+  machine, open a command prompt as administrator and give the package's full path, since such a
+  prompt starts in System32:
+  \`msiexec /i "%USERPROFILE%\\Downloads\\mensurator-$version.msi" ALLUSERS=1\`. On 64-bit
+  Windows the program then goes to \`Program Files (x86)\\Mensurator\`.
+- \`mensurator-$version.zip\`, for Windows Vista and later: the portable program; unpack it
+  anywhere.
 - \`THIRD-PARTY-NOTICES.txt\`: the notices of the runtime parts linked into the program.
-- \`SHA256SUMS\`: the SHA-256 of each file (\`sha256sum -c SHA256SUMS\`).
-- \`Mensurator.Mensurator*.yaml\`: the manifest for the Windows Package Manager (winget);
-  \`mensurator.json\`: the manifest for Scoop.
+- \`SHA256SUMS\`: the SHA-256 of each file. Compare it with what Windows computes, in PowerShell
+  \`Get-FileHash mensurator-$version.msi\` or in a command prompt
+  \`certutil -hashfile mensurator-$version.msi SHA256\`; the letters' case does not matter.
+- \`Mensurator.Mensurator*.yaml\`: the manifest for the Windows Package Manager (winget), for
+  your account or, with \`--scope machine\`, for all users.
+- \`mensurator.json\`: the manifest for Scoop, which installs from its address without a bucket:
+  \`scoop install $download/mensurator.json\`.
+
+Each file's build provenance is attested: \`gh attestation verify FILE --repo $repository\`
+checks that this repository's release workflow built it, and from which commit.
 
 $signature
 NOTES

@@ -39,7 +39,7 @@ sign() {
 sign "$release/mensurator.exe" "$release/mensurator.exe.signed" "${3:-}"
 mv "$release/mensurator.exe.signed" "$release/mensurator.exe"
 # The rebuilt installer links to the address the build gave the first one, if any.
-project_url=$(msiinfo export "$msi" Property | sed -n 's/^ARPURLINFOABOUT\t\(.*\)\r$/\1/p')
+project_url=$("$packaging/package_files.py" "$msi" Property ARPURLINFOABOUT)
 "$packaging/pack_msi.sh" "$release" "$msi" "$version" "$release_time" "$project_url"
 sign "$msi" "$msi.signed" "${3:-}"
 mv "$msi.signed" "$msi"

@@ -25,14 +25,20 @@ add_test(NAME reproducible_build
   COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/reproducible_test.sh
           ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/reproducible)
 
-# Signs copies of the release with a certificate made for the test.
+# The manifests name the build's address, or else one that no one can take for a real one.
+set(address ${MENSURATOR_PROJECT_URL})
+if(NOT address)
+  set(address https://example.invalid/mensurator)
+endif()
+
+# Signs copies of the release with certificates made for the test, and a timestamp of its own.
 add_test(NAME sign_release
-  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/sign_release_test.sh
-          ${CMAKE_SOURCE_DIR} ${MENSURATOR_RELEASE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/signing)
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/sign_release_test.sh ${CMAKE_SOURCE_DIR}
+          ${MENSURATOR_RELEASE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/signing ${address})
 
 # What the release workflow runs before it publishes: the version read from the tag, then the
 # release checked against it and its files and manifests gathered, here unsigned (sign_release
-# signs through it), with the build's address or else a placeholder, the manifests validated.
+# signs through it), the manifests validated.
 set(packaging ${CMAKE_SOURCE_DIR}/packaging)
 add_test(NAME release_tag COMMAND ${packaging}/release-version.sh v${PROJECT_VERSION})
 set_tests_properties(release_tag PROPERTIES PASS_REGULAR_EXPRESSION "^${PROJECT_VERSION}\n$")
@@ -40,11 +46,11 @@ add_test(NAME release_tag_refused COMMAND ${packaging}/release-version.sh v1.2)
 set_tests_properties(release_tag_refused PROPERTIES PASS_REGULAR_EXPRESSION "is not a release tag")
 add_test(NAME release_changelog_refused
   COMMAND ${packaging}/prepare-release.sh ${MENSURATOR_RELEASE_DIR} 0.0.0
-          ${CMAKE_CURRENT_BINARY_DIR}/publish-refused)
+          ${CMAKE_CURRENT_BINARY_DIR}/publish-refused ${address})
 set_tests_properties(release_changelog_refused PROPERTIES
   PASS_REGULAR_EXPRESSION "CHANGELOG.md has no section '## \\[0.0.0\\]")
 add_test(NAME release_publish
   COMMAND ${packaging}/prepare-release.sh ${MENSURATOR_RELEASE_DIR}
-          ${PROJECT_VERSION} ${CMAKE_CURRENT_BINARY_DIR}/publish ${MENSURATOR_PROJECT_URL})
+          ${PROJECT_VERSION} ${CMAKE_CURRENT_BINARY_DIR}/publish ${address})
 set_tests_properties(release_publish PROPERTIES
   PASS_REGULAR_EXPRESSION "Manifests valid: .*This release is \\*\\*not signed")
