@@ -229,6 +229,7 @@ def main():
         return any(run(["ctest", "--preset", "native", "-R", f"^{test}$", "--timeout", limit],
                        copy, env).returncode for test in order)
 
+    started = time.monotonic()
     counts = {"stillborn": 0, "killed": 0, "survived": 0}
     survivors = []
     for number, (path, offset, length, replacement, change, line) in enumerate(sample, 1):
@@ -250,7 +251,7 @@ def main():
     compiled = counts["killed"] + counts["survived"]
     score = 100.0 * counts["killed"] / compiled if compiled else 0.0
     print(f"\n{counts['stillborn']} stillborn, {counts['killed']} killed, "
-          f"{counts['survived']} survived")
+          f"{counts['survived']} survived, in {(time.monotonic() - started) / 60:.0f} min")
     print("survivors:" if survivors else "no survivors", *survivors, sep="\n  ")
     print(f"score: {counts['killed']} of {compiled} faults that compiled killed ({score:.1f}%)")
     return 1 if score < args.fail_under else 0
