@@ -22,13 +22,15 @@ set_tests_properties(program_imports_check_refuses PROPERTIES PASS_REGULAR_EXPRE
 # Probes that end in a fatal report: one runs the dialog code on broken templates, the other is
 # the program's own entry point with resources that lack the converter dialog.
 add_executable(fatal_probe WIN32 fatal_probe.cpp fatal_probe.rc $<TARGET_OBJECTS:mensurator_res>)
-target_link_libraries(fatal_probe PRIVATE mensurator_win mensurator_runtime mensurator_warnings)
+target_link_libraries(fatal_probe PRIVATE mensurator_shipped mensurator_runtime mensurator_warnings)
+mensurator_build_as_shipped(fatal_probe)
 set_source_files_properties(fatal_probe.rc PROPERTIES OBJECT_DEPENDS
   "${CMAKE_CURRENT_SOURCE_DIR}/fatal_probe_ids.h;${CMAKE_SOURCE_DIR}/res/resource_ids.h")
 
 add_executable(mensurator_without_dialog WIN32 ${CMAKE_SOURCE_DIR}/app/main.cpp without_dialog.rc)
-target_link_libraries(mensurator_without_dialog PRIVATE mensurator_win mensurator_runtime
+target_link_libraries(mensurator_without_dialog PRIVATE mensurator_shipped mensurator_runtime
   mensurator_warnings)
+mensurator_build_as_shipped(mensurator_without_dialog)
 set_source_files_properties(without_dialog.rc PROPERTIES OBJECT_DEPENDS
   "${CMAKE_SOURCE_DIR}/res/resource_ids.h")
 

@@ -1,0 +1,52 @@
+# How the shipped program and the probes that end as it ends are built: by the compiler of the
+# win32 thread model, whose C++ runtime they link (it locks with Windows' own calls, where the
+# -posix one brings winpthreads, 32 KB, through function-local statics, the unwinder and the
+# exception allocator), while GoogleTest and the tests keep the project's -posix compiler. The two
+# header sets differ (gthreads), so the program's objects are never the tests' objects: the
+# program links its own build of the code, mensurator_shipped. One CMake project has one C++
+# compiler; cmake/compile-with.sh swaps in the other for these targets, so both must be the same
+# GCC release, which the flags and features CMake found for the first must fit.
+
+if(NOT MENSURATOR_WIN32_THREADS_CXX)
+  message(FATAL_ERROR "MENSURATOR_WIN32_THREADS_CXX is not set. It names the compiler of the "
+    "win32 thread model (i686-w64-mingw32-g++-win32) that builds the shipped program; the "
+    "toolchain file cmake/mingw-i686.cmake sets it.")
+endif()
+
+# The compiler's version and the release date of its C++ library, as the headers say them.
+function(mensurator_compiler_release compiler result)
+  execute_process(COMMAND ${compiler} -dM -E -x c++ -include bits/c++config.h /dev/null
+    OUTPUT_VARIABLE macros ERROR_VARIABLE error RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "Cannot run the compiler ${compiler}: ${failed} ${error}")
+  endif()
+  string(REGEX MATCHALL "#define (__GNUC__|__GNUC_MINOR__|__GNUC_PATCHLEVEL__|__GLIBCXX__) [0-9]+"
+         release "${macros}")
+  list(SORT release)
+  set(${result} "${release}" PARENT_SCOPE)
+endfunction()
+mensurator_compiler_release(${CMAKE_CXX_COMPILER} project_release)
+mensurator_compiler_release(${MENSURATOR_WIN32_THREADS_CXX} program_release)
+if(NOT project_release STREQUAL program_release)
+  message(FATAL_ERROR "The shipped program's compiler ${MENSURATOR_WIN32_THREADS_CXX} is not the "
+    "GCC release of the project's ${CMAKE_CXX_COMPILER}: ${program_release} against "
+    "${project_release}. Install both thread models of one GCC.")
+endif()
+
+# Compiles and links TARGET with the program's compiler.
+function(mensurator_build_as_shipped target)
+  set(launcher ${CMAKE_SOURCE_DIR}/cmake/compile-with.sh ${MENSURATOR_WIN32_THREADS_CXX})
+  set_target_properties(${target} PROPERTIES
+    CXX_COMPILER_LAUNCHER "${launcher}" CXX_LINKER_LAUNCHER "${launcher}")
+endfunction()
+
+# The engine, tables, dialog and reporter as the program links them.
+add_library(mensurator_shipped STATIC ${MENSURATOR_CORE_SOURCES} ${MENSURATOR_WIN_SOURCES})
+target_include_directories(mensurator_shipped PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(mensurator_shipped PUBLIC comctl32 ole32 PRIVATE mensurator_warnings)
+mensurator_build_as_shipped(mensurator_shipped)
+
+# The runtime's failure hooks, for the shipped program and its probes: linked as an object, ahead
+# of the runtime's own definitions.
+add_library(mensurator_runtime INTERFACE)
+target_sources(mensurator_runtime INTERFACE ${CMAKE_SOURCE_DIR}/app/runtime_failures.cpp)
