@@ -37,15 +37,29 @@ if(NOT project_release STREQUAL program_release)
     "${project_release}. Install both thread models of one GCC.")
 endif()
 
-# Compiles and links TARGET with the program's compiler.
+# The program's hardening: a stack protector on functions with arrays or addresses of locals
+# (its guard is app/stack_guard.cpp's), _FORTIFY_SOURCE for headers that have fortified calls, no
+# structured exception handler anywhere in the image (the unwinder is DWARF's, and nothing here
+# registers one) and Terminal Server awareness. ASLR with relocations kept and DEP are binutils'
+# defaults. The protector's option on the link line brings libssp, with the checked copies that
+# fortified calls need.
+add_library(mensurator_hardening INTERFACE)
+target_compile_options(mensurator_hardening INTERFACE -fstack-protector-strong)
+target_compile_definitions(mensurator_hardening INTERFACE _FORTIFY_SOURCE=2)
+target_link_options(mensurator_hardening INTERFACE -fstack-protector-strong -Wl,--no-seh,--tsaware)
+
+# Compiles and links TARGET with the program's compiler and hardening.
 function(mensurator_build_as_shipped target)
   set(launcher ${CMAKE_SOURCE_DIR}/cmake/compile-with.sh ${MENSURATOR_WIN32_THREADS_CXX})
   set_target_properties(${target} PROPERTIES
     CXX_COMPILER_LAUNCHER "${launcher}" CXX_LINKER_LAUNCHER "${launcher}")
+  target_link_libraries(${target} PRIVATE mensurator_hardening)
 endfunction()
 
-# The engine, tables, dialog and reporter as the program links them.
-add_library(mensurator_shipped STATIC ${MENSURATOR_CORE_SOURCES} ${MENSURATOR_WIN_SOURCES})
+# The engine, tables, dialog and reporter as the program links them. The stack guard is an
+# archive member, taken only by code that the protector instrumented, so the link map shows it.
+add_library(mensurator_shipped STATIC ${MENSURATOR_CORE_SOURCES} ${MENSURATOR_WIN_SOURCES}
+            ${CMAKE_SOURCE_DIR}/app/stack_guard.cpp)
 target_include_directories(mensurator_shipped PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(mensurator_shipped PUBLIC comctl32 ole32 PRIVATE mensurator_warnings)
 mensurator_build_as_shipped(mensurator_shipped)

@@ -1,13 +1,20 @@
 #!/usr/bin/env bash
-# Checks that a Windows executable imports only DLLs that come with Windows itself, so that it
-# runs when copied alone onto a machine:
-#   check_imports.sh OBJDUMP PROGRAM.exe
-# Lists each imported DLL; exits 1 and names every DLL outside the list below (for instance the
-# MinGW runtime DLLs libstdc++-6.dll, libgcc_s_dw2-1.dll, libwinpthread-1.dll).
+# Checks a Windows executable as Windows loads it, and the shipped program as it was linked:
+#   check_imports.sh OBJDUMP PROGRAM.exe [LINK_MAP]
+# It may import only DLLs that come with Windows itself, so that it runs when copied alone onto a
+# machine; its header must ask for ASLR with relocations kept, DEP, no structured exception
+# handlers and Terminal Server awareness; its link map, when given, must show the stack
+# protector's guard taken by the program's code. Names each problem; exits 1 when there is any.
 set -euo pipefail
 
 objdump=$1
 program=$2
+map=${3:-}
+status=0
+fail() {
+  echo "$program: $*" >&2
+  status=1
+}
 
 # Part of every Windows installation since Windows XP, in the system directory: the kernel,
 # window system and drawing (kernel32, user32, gdi32), the common controls (comctl32), the C
@@ -28,7 +35,6 @@ if [ ${#imports[@]} -eq 0 ]; then
   exit 1
 fi
 
-status=0
 for dll in "${imports[@]}"; do
   name=${dll,,}
   ok=0
@@ -39,10 +45,22 @@ for dll in "${imports[@]}"; do
     echo "imports $dll: system DLL"
   else
     echo "imports $dll: not a system DLL"
-    status=1
+    fail "needs DLLs that Windows does not provide"
   fi
 done
-if [ $status -ne 0 ]; then
-  echo "$program: needs DLLs that Windows does not provide" >&2
+
+# Binutils sets the first two unless told not to; --no-seh and --tsaware the others.
+flags=$(sed -n '/^DllCharacteristics/,/^SizeOfStackReserve/p' <<<"$listing")
+for flag in DYNAMIC_BASE NX_COMPAT NO_SEH TERMINAL_SERVICE_AWARE; do
+  grep -qw "$flag" <<<"$flags" || fail "its header lacks $flag"
+done
+if grep -q "relocations stripped" <<<"$listing" ||
+  ! grep -Eq "^Entry 5 [0-9a-f]+ 0*[1-9a-f][0-9a-f]* Base Relocation" <<<"$listing"; then
+  fail "has no relocations, so ASLR cannot move it"
+fi
+
+# The guard is an archive member, so the map says which of the program's objects first took it.
+if [ -n "$map" ] && ! grep -Eq "\((__stack_chk_guard|__stack_chk_fail)\)$" "$map"; then
+  fail "its link map shows no code built with the stack protector"
 fi
 exit $status

@@ -3,8 +3,8 @@
 //   fatal_probe CASE [ERROR_CODE]
 // ERROR_CODE is the last error that the probe leaves behind where the failing call sets none:
 // in its refusing combo boxes, or before a call that fails without one. Two cases fail inside the
-// C++ runtime instead, in the program's own hooks. A probe that gets past its failure returns
-// kNotEnded.
+// C++ runtime instead, in the program's own hooks, and two overrun a buffer. A probe that gets
+// past its failure returns kNotEnded.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -34,6 +34,7 @@ constexpr std::int32_t kPositionWithoutUnit = 99;
 // Where the runtime cases keep what they get, so that the compiler cannot drop their calls.
 void* volatile allocation = nullptr;
 volatile std::size_t substringLength = 0;
+volatile std::size_t overrunLength = 16;
 
 WNDPROC comboProc = nullptr;
 DWORD probeErrorCode = 0;
@@ -97,6 +98,20 @@ const Case kCases[] = {
      }},
     {"out-of-memory", [] { allocation = ::operator new(std::numeric_limits<std::size_t>::max()); }},
     {"substring-past-end", [] { substringLength = std::string("unit").substr(5).size(); }},
+    // Over the stack protector's guard, caught when the function returns; and a fortified copy
+    // of more than its destination holds.
+    {"stack-overrun",
+     [] {
+       volatile char buffer[8];
+       for (std::size_t i = 0; i < overrunLength * 4; ++i) buffer[i] = 'x';
+       substringLength = buffer[0];
+     }},
+    {"copy-overrun",
+     [] {
+       char buffer[8];
+       std::memcpy(buffer, "more than eight letters", overrunLength);
+       substringLength = buffer[0];
+     }},
 };
 
 }  // namespace

@@ -6,9 +6,11 @@ mensurator_add_test(program_test
   LIBS ole32 oleacc oleaut32)  # to read the controls' names as a screen reader does
 add_dependencies(program_test mensurator)
 
-# The program's imports may name only DLLs that every Windows installation has.
+# The released program's imports may name only DLLs that every Windows installation has; its
+# header and link map must show it hardened.
 add_test(NAME program_imports
-  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/check_imports.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:mensurator>)
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/check_imports.sh ${CMAKE_OBJDUMP}
+          ${MENSURATOR_RELEASE_DIR}/mensurator.exe ${MENSURATOR_LINK_MAP})
 
 # The check must also refuse: the toolchain's own C++ runtime DLL imports the MinGW DLLs that a
 # dynamically linked program would need.
