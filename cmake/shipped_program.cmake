@@ -61,7 +61,7 @@ endfunction()
 add_library(mensurator_shipped STATIC ${MENSURATOR_CORE_SOURCES} ${MENSURATOR_WIN_SOURCES}
             ${CMAKE_SOURCE_DIR}/app/stack_guard.cpp)
 target_include_directories(mensurator_shipped PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(mensurator_shipped PUBLIC comctl32 ole32 PRIVATE mensurator_warnings)
+target_link_libraries(mensurator_shipped PUBLIC comctl32 PRIVATE mensurator_warnings)
 mensurator_build_as_shipped(mensurator_shipped)
 
 # The runtime's failure hooks, for the shipped program and its probes: linked as an object, ahead
