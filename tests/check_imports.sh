@@ -4,8 +4,8 @@
 # It may import only the DLLs that every dialog program loads, so that it runs when copied alone
 # onto a machine and starts as fast as such a program; its header must ask for ASLR with
 # relocations kept, DEP, no structured exception handlers and Terminal Server awareness; its link
-# map, when given, must show the stack protector's guard taken by the program's code. Names each
-# problem; exits 1 when there is any.
+# map, when given, must show the stack protector's guard taken by the program's code and none of
+# the runtime's parts that the program replaces. Names each problem; exits 1 when there is any.
 set -euo pipefail
 
 objdump=$1
@@ -55,8 +55,29 @@ if grep -q "relocations stripped" <<<"$listing" ||
   fail "has no relocations, so ASLR cannot move it"
 fi
 
+[ -n "$map" ] || exit $status
 # The guard is an archive member, so the map says which of the program's objects first took it.
-if [ -n "$map" ] && ! grep -Eq "\((__stack_chk_guard|__stack_chk_fail)\)$" "$map"; then
+grep -Eq "\((__stack_chk_guard|__stack_chk_fail)\)$" "$map" ||
   fail "its link map shows no code built with the stack protector"
-fi
+# Parts of the runtime that app/runtime_failures.cpp replaces, for the reason each gives.
+while read -r member; do
+  case $member in
+  *'++.a(functexcept.o)')
+    why="its throw helpers: a failed library check ends in std::terminate (exit code 3, no"
+    why+=" report), and the exception classes come back (54 KB)" ;;
+  *'++.a(new_op.o)' | *'++.a(new_opa.o)')
+    why="its throwing operator new: memory running out ends in std::terminate, not the report" ;;
+  *'++.a(new_op'*'nt.o)')
+    why="its nothrow operator new, which calls the program's throwing one: it ends the process"
+    why+=" where it must return null" ;;
+  *'++.a(functional.o)' | *'++.a(eh_aux_runtime.o)')
+    why="its throw of bad_function_call or of the compiler's checks: std::terminate, no report" ;;
+  *pthread.a)
+    why="winpthreads (32 KB), which the program's runtime does without: an object of the"
+    why+=" -posix compiler or its runtime came in" ;;
+  *) continue ;;
+  esac
+  fail "its link map shows $member, $why"
+done < <(sed -n '/^Archive member included/,/^Discarded input sections/p' "$map" |
+  grep -oE '[^/ ]+\.a\([^)]+\)' | sed -E 's/(pthread\.a)\(.*/\1/' | sort -u)
 exit $status

@@ -68,6 +68,12 @@ const FatalCase kCases[] = {
      Only(ERROR_NOT_ENOUGH_MEMORY)},
     {"LibraryCheckFails", "fatal_probe.exe", "substring-past-end", nullptr,
      "Internal error: basic_string::substr.", Only(ERROR_INTERNAL_ERROR)},
+    {"ArrayTooLong", "fatal_probe.exe", "array-too-long", nullptr,
+     "Internal error: bad_array_new_length.", Only(ERROR_INTERNAL_ERROR)},
+    {"ThrowFromAHeader", "fatal_probe.exe", "optional-without-value", nullptr,
+     "Internal error: terminate.", Only(ERROR_INTERNAL_ERROR)},
+    // Null is no failure: the probe goes on to its own end, kNotEnded.
+    {"NothrowOutOfMemory", "fatal_probe.exe", "nothrow-out-of-memory", nullptr, nullptr, Only(99)},
     // An overrun ends the process at once, with the status Windows gives a /GS failure.
     {"StackOverrun", "fatal_probe.exe", "stack-overrun", nullptr, nullptr, Only(0xC0000409)},
     {"FortifiedCopyOverrun", "fatal_probe.exe", "copy-overrun", nullptr, nullptr, Only(0xC0000409)},
