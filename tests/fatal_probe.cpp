@@ -2,9 +2,9 @@
 // bad argument, so that it meets an unrecoverable failure and ends the process.
 //   fatal_probe CASE [ERROR_CODE]
 // ERROR_CODE is the last error that the probe leaves behind where the failing call sets none:
-// in its refusing combo boxes, or before a call that fails without one. Other cases fail inside
-// the C++ runtime instead, in the program's own hooks, or overrun a buffer. A probe that gets
-// past its case returns kNotEnded.
+// in its refusing combo boxes, or before a call that fails without one. Some cases fail inside the
+// C++ runtime instead, in the program's own hooks. A probe that gets past its failure returns
+// kNotEnded.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -99,7 +99,7 @@ const Case kCases[] = {
        SetLastError(probeErrorCode);
        FillConvertTo(dialog, kPositionWithoutUnit);
      }},
-    {"out-of-memory", [] { allocation = ::operator new(kAll); }},
+    {"out-of-memory", [] { allocation = ::operator new(std::numeric_limits<std::size_t>::max()); }},
     // The nothrow forms give null for what cannot be had, and the probe goes on.
     {"nothrow-out-of-memory",
      [] {

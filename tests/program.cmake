@@ -6,8 +6,7 @@ mensurator_add_test(program_test
   LIBS ole32 oleacc oleaut32)  # to read the controls' names as a screen reader does
 add_dependencies(program_test mensurator)
 
-# The released program may import only the DLLs that every dialog program loads; its header and
-# link map must show it hardened.
+# The released program's imports, header and link map, as check_imports.sh says.
 add_test(NAME program_imports
   COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/check_imports.sh ${CMAKE_OBJDUMP}
           ${MENSURATOR_RELEASE_DIR}/mensurator.exe ${MENSURATOR_LINK_MAP})
