@@ -5,7 +5,7 @@
 # header sets differ (gthreads), so the program's objects are never the tests' objects: the
 # program links its own build of the code, mensurator_shipped. One CMake project has one C++
 # compiler; cmake/compile-with.sh swaps in the other for these targets, so both must be the same
-# GCC release, which the flags and features CMake found for the first must fit.
+# GCC release, since CMake found the flags and features of the first.
 
 if(NOT MENSURATOR_WIN32_THREADS_CXX)
   message(FATAL_ERROR "MENSURATOR_WIN32_THREADS_CXX is not set. It names the compiler of the "
