@@ -1,13 +1,17 @@
 // The C++ runtime's failure hooks, for the shipped program: it catches no exception, so where the
 // standard library would throw, the process ends at once through the fatal reporter instead.
-// Defining every helper of the runtime's throwing object keeps that object, the exception classes
-// it brings and their copy-on-write strings out of the program; the replaced operator new keeps
-// the runtime's throwing one out. Not for the tests: GoogleTest may catch.
+// Defining every helper of the runtime's throwing objects keeps those objects, the exception
+// classes they bring and their copy-on-write strings out of the program; the replaced forms of
+// operator new keep the runtime's out, whose nothrow forms call the throwing ones. An exception
+// thrown all the same (std::optional, std::variant and std::any throw from their headers) ends
+// in std::terminate, whose handler reports it too. Not for the tests: GoogleTest may catch.
 #include <windows.h>
 
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
+#include <limits>
 #include <new>
 #include <stdexcept>
 
@@ -33,20 +37,62 @@ namespace {
   ReportErrorAndExit(text, ERROR_INTERNAL_ERROR);
 }
 
+[[noreturn]] void Terminate() { InternalError("terminate"); }
+
 }  // namespace
 
+// Null where the memory cannot be had; the throwing forms end the process there instead.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  return std::malloc(size != 0 ? size : 1);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+  return operator new(size, std::nothrow);
+}
+// The runtime's aligned operator delete frees with _aligned_free. msvcrt's _aligned_malloc (Wine's
+// too) asks malloc for the size plus the alignment and a pointer, unchecked: near the top of the
+// size range, the sum wraps round to a small block.
+void* operator new(std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept {
+  const auto bytes = static_cast<std::size_t>(alignment);
+  if (size > std::numeric_limits<std::size_t>::max() - bytes - sizeof(void*)) return nullptr;
+  return _aligned_malloc(size != 0 ? size : 1, bytes);
+}
+void* operator new[](std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept {
+  return operator new(size, alignment, std::nothrow);
+}
+
 void* operator new(std::size_t size) {
-  void* memory = std::malloc(size != 0 ? size : 1);
+  void* memory = operator new(size, std::nothrow);
   if (memory == nullptr) OutOfMemory();
   return memory;
+}
+void* operator new(std::size_t size, std::align_val_t alignment) {
+  void* memory = operator new(size, alignment, std::nothrow);
+  if (memory == nullptr) OutOfMemory();
+  return memory;
+}
+
+// What the compiler calls itself: new T[n] with n too large for the size type, a dynamic_cast
+// to a reference that fails, and typeid of a null pointer.
+extern "C" {
+void __cxa_throw_bad_array_new_length() { InternalError("bad_array_new_length"); }
+void __cxa_bad_cast() { InternalError("bad_cast"); }
+void __cxa_bad_typeid() { InternalError("bad_typeid"); }
+}
+
+// In place of the runtime's default handler, which prints the exception's type on a standard
+// error that a GUI program does not have, and aborts with exit code 3.
+namespace __cxxabiv1 {
+std::terminate_handler __terminate_handler = Terminate;
 }
 
 namespace std {
 
 void __throw_bad_alloc() { OutOfMemory(); }
-void __throw_bad_array_new_length() { OutOfMemory(); }
+// A count of elements whose size overflows: a fault of the program, not a lack of memory.
+void __throw_bad_array_new_length() { InternalError("bad_array_new_length"); }
 void __throw_bad_cast() { InternalError("bad_cast"); }
 void __throw_bad_exception() { InternalError("bad_exception"); }
+void __throw_bad_function_call() { InternalError("bad_function_call"); }
 void __throw_bad_typeid() { InternalError("bad_typeid"); }
 void __throw_domain_error(const char* what) { InternalError(what); }
 void __throw_invalid_argument(const char* what) { InternalError(what); }

@@ -1,6 +1,7 @@
 # Cross-compiles the 32-bit Windows program with MinGW-w64. The -posix
 # compiler gives std::mutex and std::thread, which GoogleTest needs; the
-# shipped program links the -win32 compiler's runtime (see CMakeLists.txt).
+# shipped program is compiled and linked by the -win32 compiler, with its
+# runtime (see shipped_program.cmake).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 

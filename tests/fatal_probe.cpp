@@ -2,7 +2,7 @@
 // bad argument, so that it meets an unrecoverable failure and ends the process.
 //   fatal_probe CASE [ERROR_CODE]
 // ERROR_CODE is the last error that the probe leaves behind where the failing call sets none:
-// in its refusing combo boxes, or before a call that fails without one. Two cases fail inside the
+// in its refusing combo boxes, or before a call that fails without one. Some cases fail inside the
 // C++ runtime instead, in the program's own hooks. A probe that gets past its failure returns
 // kNotEnded.
 #include <windows.h>
@@ -14,6 +14,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "engine/converter.h"
@@ -34,6 +35,9 @@ constexpr std::int32_t kPositionWithoutUnit = 99;
 // Where the runtime cases keep what they get, so that the compiler cannot drop their calls.
 void* volatile allocation = nullptr;
 volatile std::size_t substringLength = 0;
+volatile std::size_t overrunLength = 16;
+constexpr std::size_t kAll = std::numeric_limits<std::size_t>::max();
+volatile std::size_t halfOfAll = kAll / 2;
 
 WNDPROC comboProc = nullptr;
 DWORD probeErrorCode = 0;
@@ -96,7 +100,31 @@ const Case kCases[] = {
        FillConvertTo(dialog, kPositionWithoutUnit);
      }},
     {"out-of-memory", [] { allocation = ::operator new(std::numeric_limits<std::size_t>::max()); }},
+    // The nothrow forms give null for what cannot be had, and the probe goes on.
+    {"nothrow-out-of-memory",
+     [] {
+       allocation = ::operator new(kAll, std::nothrow);
+       if (!allocation) allocation = ::operator new[](kAll, std::nothrow);
+       if (!allocation) allocation = ::operator new (kAll, std::align_val_t{16}, std::nothrow);
+       if (allocation) std::exit(kUsage);
+     }},
     {"substring-past-end", [] { substringLength = std::string("unit").substr(5).size(); }},
+    {"array-too-long", [] { allocation = new int[halfOfAll]; }},
+    {"optional-without-value", [] { substringLength = std::optional<std::size_t>().value(); }},
+    // Over the stack protector's guard, caught when the function returns; and a fortified copy
+    // of more than its destination holds.
+    {"stack-overrun",
+     [] {
+       volatile char buffer[8];
+       for (std::size_t i = 0; i < overrunLength * 4; ++i) buffer[i] = 'x';
+       substringLength = buffer[0];
+     }},
+    {"copy-overrun",
+     [] {
+       char buffer[8];
+       std::memcpy(buffer, "more than eight letters", overrunLength);
+       substringLength = buffer[0];
+     }},
 };
 
 }  // namespace

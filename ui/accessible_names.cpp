@@ -1,11 +1,15 @@
 // Names the converter dialog's controls through IAccPropServices (oleacc's annotation service,
 // created through COM) when first asked, and takes the names away again before the controls go.
+// ole32 is loaded then, not imported: on Windows it brings combase, rpcrt4 and more into every
+// start, for the few programs that ask.
 #include "ui/accessible_names.h"
 
 // The annotation service's ids are defined here, from the header, rather than taken from
 // MinGW's uuid library, which the release's runtime notices do not cover.
 #include <initguid.h>
 #include <oleacc.h>
+
+#include <cwchar>
 
 #include "res/resource_ids.h"
 
@@ -25,6 +29,51 @@ constexpr LONG_PTR kNothingNamed = 1;
 
 const MSAAPROPID kNameProperty[] = {PROPID_ACC_NAME};
 
+// ole32's entry points that naming needs; all null where it could not be loaded.
+struct Com {
+  decltype(&CoInitializeEx) initialize = nullptr;
+  decltype(&CoCreateInstance) createInstance = nullptr;
+  decltype(&CoUninitialize) uninitialize = nullptr;
+};
+Com com;
+
+template <typename Function>
+void Resolve(HMODULE module, const char* name, Function* function) {
+  // Through a function type without parameters, which GCC allows any function pointer to become.
+  *function =
+      reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+// From the system folder only, never the search path, where a planted ole32.dll could lie.
+// Vista and 7 without KB2533623 refuse the search flag as an invalid parameter; there the
+// folder's full path is given instead, and ole32's own DLLs are searched for beside it.
+HMODULE LoadOle32() {
+  const HMODULE module = LoadLibraryExW(L"ole32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (module != nullptr || GetLastError() != ERROR_INVALID_PARAMETER) return module;
+  static const WCHAR kName[] = L"\\ole32.dll";
+  WCHAR path[MAX_PATH];
+  const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+  if (length == 0 || length + sizeof kName / sizeof *kName > MAX_PATH) return nullptr;
+  std::wcscpy(path + length, kName);
+  return LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+// Loads ole32 and its entry points on the first call; true once all three are there.
+bool LoadCom() {
+  static bool tried = false;
+  if (!tried) {
+    tried = true;
+    if (const HMODULE ole32 = LoadOle32()) {
+      Com found;
+      Resolve(ole32, "CoInitializeEx", &found.initialize);
+      Resolve(ole32, "CoCreateInstance", &found.createInstance);
+      Resolve(ole32, "CoUninitialize", &found.uninitialize);
+      if (found.initialize && found.createInstance && found.uninitialize) com = found;
+    }
+  }
+  return com.initialize != nullptr;
+}
+
 // Sets the name of the control `id` from its string; true when the service took it.
 bool NameControl(IAccPropServices* service, HWND dialog, HINSTANCE module, int id) {
   const HWND control = GetDlgItem(dialog, id);
@@ -40,12 +89,12 @@ void NameControls(HWND dialog) {
   // Marked first, so that a question asked while naming runs, through a control that cannot
   // stop waiting, finds the dialog asked already.
   SetWindowLongPtrA(dialog, DWLP_USER, kNothingNamed);
-  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return;
+  if (!LoadCom() || FAILED(com.initialize(nullptr, COINIT_APARTMENTTHREADED))) return;
 
   IAccPropServices* service = nullptr;
   bool named = false;
-  if (SUCCEEDED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
-                                 IID_IAccPropServices, reinterpret_cast<void**>(&service)))) {
+  if (SUCCEEDED(com.createInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                                   IID_IAccPropServices, reinterpret_cast<void**>(&service)))) {
     const auto module = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE));
     for (const int id : kNamedControls) named |= NameControl(service, dialog, module, id);
   }
@@ -55,7 +104,7 @@ void NameControls(HWND dialog) {
     return;
   }
   if (service != nullptr) service->Release();
-  CoUninitialize();
+  com.uninitialize();
 }
 
 LRESULT CALLBACK WaitForFirstQuestion(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
@@ -116,5 +165,5 @@ void ClearControlNames(HWND dialog) {
     }
   }
   service->Release();
-  CoUninitialize();
+  com.uninitialize();
 }

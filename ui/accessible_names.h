@@ -7,7 +7,7 @@
 #include <windows.h>
 
 // Names the converter dialog's input controls on the first WM_GETOBJECT any of them receives,
-// before it is answered, so that COM starts and oleacc loads only for a program that asks,
+// before it is answered, so that ole32 and oleacc load and COM starts only for a program that asks,
 // such as a screen reader; never again for this dialog, even where another procedure has since
 // been put over a control's. Each name is the string resource of the control's own id, in the
 // dialog's module. From that question on, the dialog's DWLP_USER is non-zero and unchanged until

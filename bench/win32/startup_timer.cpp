@@ -18,7 +18,7 @@ using measure::Summary;
 constexpr int kResultId = 1003;
 constexpr int kCloseId = 1004;
 constexpr int kDefaultStarts = 21;
-constexpr double kGoal = 1.05;
+constexpr double kGoal = 1.03;
 
 struct Subject {
   const char* name;
