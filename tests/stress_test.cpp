@@ -346,7 +346,10 @@ class StressRun {
       return false;
     }
     const std::vector<std::string> categories(std::begin(kCategoryNames), std::end(kCategoryNames));
-    const std::vector<std::string> items = driver::ComboItems(Item(kCategoryId));
+    // A start slowed by a busy machine may leave the first questions unanswered for a while.
+    std::vector<std::string> items;
+    driver::WaitUntil(
+        [&] { return (items = driver::ComboItems(Item(kCategoryId))) == categories; });
     if (items != categories) {
       ADD_FAILURE() << "category list: expected " << Joined(categories) << ", actual "
                     << Joined(items);
