@@ -42,15 +42,20 @@ wine_version=$(wine --version && "$wine_setup" --version)
 stamp=.mensurator-wine
 is_current() { [ "$(cat "$1/$stamp" 2>/dev/null)" = "$wine_version" ]; }
 
+# A folder that is neither a Wine prefix nor empty is someone else's.
+refuse_foreign() {
+  if [ -e "$1" ] && [ ! -f "$1/system.reg" ] && ! rmdir "$1" 2>/dev/null; then
+    echo "$1 is not a Wine prefix: not replacing it" >&2
+    exit 1
+  fi
+}
+
 # Makes DIR by SET_UP under the name DIR.new and gives it its name only once
 # it is whole, so that a set-up cut short leaves no prefix that looks ready;
 # what was at DIR, or left at DIR.new, is removed first:
 #   make_whole DIR SET_UP
 make_whole() {
-  if [ -e "$1" ] && [ ! -f "$1/system.reg" ] && ! rmdir "$1" 2>/dev/null; then
-    echo "$1 is not a Wine prefix: not replacing it" >&2
-    exit 1
-  fi
+  refuse_foreign "$1"
   rm -rf "$1" "$1.new"
   mkdir "$1.new"
   "$2" "$1.new"
@@ -91,6 +96,7 @@ mkdir -p "$(dirname "$prefix")"
 (
   flock 9
   if ! is_current "$prefix"; then
+    refuse_foreign "$prefix"
     (
       flock 8
       is_current "$template" || make_whole "$template" set_up_template
