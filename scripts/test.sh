@@ -8,6 +8,11 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 
+# Every Wine test waits for Wine's template prefix (scripts/wine-run.sh): it is set up beside the
+# native build.
+scripts/wine-run.sh build/win32/wineprefix &
+wine_setup=$!
+
 cmake --preset native >/dev/null
 cmake --build --preset native
 ctest --preset native
@@ -20,4 +25,5 @@ scripts/fuzz.sh 30
 
 cmake --preset win32 >/dev/null
 cmake --build --preset win32
+wait "$wine_setup"
 scripts/with-display.sh build/win32/wineprefix ctest --preset win32

@@ -12,8 +12,9 @@ if [ -z "${DISPLAY:-}" ]; then
   exec "$(dirname "$0")/with-display.sh" "$1" "$0" "$@"
 fi
 
-export WINEPREFIX=$(realpath -m "$1")
+prefix=$(realpath -m "$1")
 shift
+export WINEPREFIX=$prefix
 export WINEDEBUG=-all
 # No Mono or Gecko (their installers would ask on first start), and no menu
 # builder, which would copy shortcuts out of the prefix into the home folder.
@@ -29,43 +30,80 @@ wine_setup=wine
 # from that. Wine's own code in it (DLLs, programs, national language files)
 # is more than a gigabyte that no program here writes, so a new prefix shares
 # those files with the template through hard links; every other file (the
-# registry, win.ini, the user folders) is a copy of the prefix's own. Wine
-# rewrites its own code in place only when Wine itself is upgraded, and then
-# with the same bytes for every prefix.
-template=$(dirname "$WINEPREFIX")/wineprefix-template
-make_template() {
-  echo "Setting up Wine in $template, once for this build folder (a minute or so)..." >&2
-  WINEPREFIX=$template "$wine_setup" wineboot -i >/dev/null 2>&1
-  # Wine draws the window frames itself: a virtual display has no window
-  # manager, and waiting for one costs two seconds per closed window.
-  WINEPREFIX=$template "$wine_setup" reg add 'HKCU\Software\Wine\X11 Driver' \
-    /v Managed /d N /f >/dev/null 2>&1
-  WINEPREFIX=$template wineserver -w
-}
-
+# registry, win.ini, the user folders) is a copy of the prefix's own.
+template=$(dirname "$prefix")/wineprefix-template
 shared_files='.*/drive_c/.*\.\(dll\|exe\|drv\|sys\|nls\|ocx\|acm\|cpl\|tlb\|vxd\|ax\|ds\)'
 
-mkdir -p "$WINEPREFIX"
+# Wine rewrites its own code in a prefix in place when Wine changes, which
+# would write through the shared links into the template and every prefix.
+# So the template and each prefix record the Wine they were made with (Debian
+# names its package's build in the version), and a change makes them again.
+wine_version=$(wine --version && "$wine_setup" --version)
+stamp=.mensurator-wine
+is_current() { [ "$(cat "$1/$stamp" 2>/dev/null)" = "$wine_version" ]; }
+
+# A folder that is neither a Wine prefix nor empty is someone else's.
+refuse_foreign() {
+  if [ -e "$1" ] && [ ! -f "$1/system.reg" ] && ! rmdir "$1" 2>/dev/null; then
+    echo "$1 is not a Wine prefix: not replacing it" >&2
+    exit 1
+  fi
+}
+
+# Makes DIR by SET_UP under the name DIR.new and gives it its name only once
+# it is whole, so that a set-up cut short leaves no prefix that looks ready;
+# what was at DIR, or left at DIR.new, is removed first:
+#   make_whole DIR SET_UP
+make_whole() {
+  refuse_foreign "$1"
+  rm -rf "$1" "$1.new"
+  mkdir "$1.new"
+  "$2" "$1.new"
+  echo "$wine_version" >"$1.new/$stamp"
+  mv -T "$1.new" "$1"
+}
+
+set_up_template() {
+  echo "Setting up Wine in $template, once for this build folder and Wine (a minute or so)..." >&2
+  WINEPREFIX=$1 "$wine_setup" wineboot -i >/dev/null 2>&1
+  # Wine draws the window frames itself: a virtual display has no window
+  # manager, and waiting for one costs two seconds per closed window.
+  WINEPREFIX=$1 "$wine_setup" reg add 'HKCU\Software\Wine\X11 Driver' \
+    /v Managed /d N /f >/dev/null 2>&1
+  WINEPREFIX=$1 wineserver -w
+}
+
+copy_template() {
+  cp -a -l "$template/." "$1"
+  (
+    cd "$template"
+    find . -type f ! -iregex "$shared_files" \
+      -exec cp -p --remove-destination {} "$1/{}" \;
+  )
+  # Wine also updates a prefix whenever its wine.inf has another date than the
+  # prefix records: here it is made again instead (above), so Wine never does.
+  echo disable >"$1/.update-timestamp"
+  if [ -n "${MENSURATOR_DPI:-}" ]; then
+    WINEPREFIX=$1 "$wine_setup" reg add 'HKCU\Control Panel\Desktop' /v LogPixels \
+      /t REG_DWORD /d "$MENSURATOR_DPI" /f >/dev/null 2>&1
+    WINEPREFIX=$1 wineserver -w
+  fi
+}
+
+# The template's lock is held while a prefix is copied from it, so that it is
+# never made again under a copy.
+mkdir -p "$(dirname "$prefix")"
 (
   flock 9
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  if ! is_current "$prefix"; then
+    refuse_foreign "$prefix"
     (
       flock 8
-      [ -f "$template/system.reg" ] || make_template
+      is_current "$template" || make_whole "$template" set_up_template
+      make_whole "$prefix" copy_template
     ) 8>"$template.lock"
-    cp -a -l "$template/." "$WINEPREFIX"
-    (
-      cd "$template"
-      find . -type f ! -iregex "$shared_files" \
-        -exec cp -p --remove-destination {} "$WINEPREFIX/{}" \;
-    )
-    if [ -n "${MENSURATOR_DPI:-}" ]; then
-      "$wine_setup" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
-        /d "$MENSURATOR_DPI" /f >/dev/null 2>&1
-      wineserver -w
-    fi
   fi
-) 9>"$WINEPREFIX.lock"
+) 9>"$prefix.lock"
 
 [ $# -gt 0 ] || exit 0
 exec wine "$@"

@@ -18,12 +18,13 @@ set(install_prefix ${CMAKE_BINARY_DIR}/wineprefix-install)
 set_target_properties(install_test PROPERTIES CROSSCOMPILING_EMULATOR
   "${CMAKE_SOURCE_DIR}/scripts/with-display.sh;${install_prefix};${CMAKE_SOURCE_DIR}/scripts/wine-run.sh;${install_prefix}")
 
-# Builds the program twice more from copies of the sources. Its compilers take the cores that the
-# stress test, waiting on the program most of the time, leaves idle: asking CTest for both cores
-# would hold it back until the stress test ended.
+# Builds the program twice more from copies of the sources, beside the stress test and started
+# right after it, so that it does not end last: asking CTest for both cores (PROCESSORS) would hold
+# it back until the stress test ended.
 add_test(NAME reproducible_build
   COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/reproducible_test.sh
           ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/reproducible)
+set_tests_properties(reproducible_build PROPERTIES COST 5000)
 
 # The manifests name the build's address, or else one that no one can take for a real one.
 set(address ${MENSURATOR_PROJECT_URL})

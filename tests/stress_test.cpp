@@ -3,7 +3,9 @@
 // engine and the result formatting give for what the dialog holds at that moment.
 //
 // The seed and the number of actions are fixed; MENSURATOR_STRESS_SEED and
-// MENSURATOR_STRESS_ACTIONS override them for longer runs by hand.
+// MENSURATOR_STRESS_ACTIONS override them for longer runs by hand. Shard MENSURATOR_STRESS_SHARD of
+// MENSURATOR_STRESS_SHARDS, run beside the others, takes its share of the actions and the seed plus
+// its number.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -344,7 +346,10 @@ class StressRun {
       return false;
     }
     const std::vector<std::string> categories(std::begin(kCategoryNames), std::end(kCategoryNames));
-    const std::vector<std::string> items = driver::ComboItems(Item(kCategoryId));
+    // A start slowed by a busy machine may leave the first questions unanswered for a while.
+    std::vector<std::string> items;
+    driver::WaitUntil(
+        [&] { return (items = driver::ComboItems(Item(kCategoryId))) == categories; });
     if (items != categories) {
       ADD_FAILURE() << "category list: expected " << Joined(categories) << ", actual "
                     << Joined(items);
@@ -888,6 +893,13 @@ TEST(StressTest, RandomUserActionsKeepTheResultsRight) {
   std::string error;
   ASSERT_TRUE(ReadSetting("MENSURATOR_STRESS_SEED", kDefaultSeed, &seed, &error)) << error;
   ASSERT_TRUE(ReadSetting("MENSURATOR_STRESS_ACTIONS", kDefaultActions, &actions, &error)) << error;
+  unsigned long shard = 0;
+  unsigned long shards = 1;
+  ASSERT_TRUE(ReadSetting("MENSURATOR_STRESS_SHARDS", 1, &shards, &error) &&
+              ReadSetting("MENSURATOR_STRESS_SHARD", 0, &shard, &error) && shard < shards)
+      << error << " (the shard must be below the number of shards)";
+  seed += shard;
+  actions = actions / shards + (shard < actions % shards ? 1 : 0);
   std::cout << "stress: seed " << seed << ", " << actions << " actions" << std::endl;
 
   ChildProcess program(std::string("\"") + kProgram + "\"");
