@@ -1,18 +1,28 @@
 #!/usr/bin/env python3
-"""Mutation sampling of the portable core: how many small faults do the native tests catch?
+"""Mutation sampling: how many small faults do the tests catch?
 
-    scripts/mutate.py [--sample N] [--seed S] [--list] [--fail-under PERCENT] [FILE ...]
+    scripts/mutate.py [--win32] [--sample N] [--seed S] [--list] [--fail-under PERCENT]
+                      [--summary FILE] [FILE ...]
 
-Each fault is one change to engine/, tables/ or ui/result_format.*: a binary operator swapped, a
-'!' dropped, ++ and -- swapped, a numeric or digit-character constant changed to another value
-(a change that leaves the double a literal denotes as it was is no fault), or a one-line
-statement dropped. A sample of them, drawn with the seed, is applied one at a time to a copy of
-the tree in build/mutation/, where the native tests (the native preset, under AddressSanitizer
-and UndefinedBehaviorSanitizer) are rebuilt and run. A fault that does not compile is stillborn;
-one that fails a test, or runs past the time limit, is killed; the others survived. The score is
-the share of the faults that compiled that were killed. The working tree is never changed.
+Each fault is one change to a source file: a binary operator swapped, a '!' dropped, ++ and --
+swapped, a numeric or digit-character constant changed to another value (a change that leaves
+the double a literal denotes as it was is no fault), or a one-line statement dropped. A sample of
+them, drawn with the seed, is applied one at a time to a copy of the tree in build/mutation/,
+where the tests are rebuilt and run:
+- by default the portable core (engine/, tables/, ui/result_format.*), judged by the native tests
+  (the native preset, under AddressSanitizer and UndefinedBehaviorSanitizer);
+- with --win32 the program's Win32 files (the dialog, its lists, the accessible names, app/),
+  built into the 32-bit program and judged under Wine by the tests that drive it: the dialog in
+  the test's own process, the fatal reports of broken dialogs, the finished program, and a short
+  stress run of the program (300 actions).
+A fault that does not compile is stillborn; one that fails a test, or runs past the time limit,
+is killed; the others survived. A fault listed in scripts/mutate-equivalents.tsv, with the reason
+no input reaches the difference, is equivalent: it is not built, and is left out of the score.
+The score is the share of the other faults that compiled that were killed. The working tree is
+never changed.
 """
 import argparse
+import csv
 import json
 import os
 import random
@@ -22,9 +32,35 @@ import signal
 import subprocess
 import sys
 import time
+from dataclasses import dataclass, field
 from pathlib import Path
 
-CORE = ("engine", "tables", "ui/result_format.cpp", "ui/result_format.h")
+
+
+@dataclass(frozen=True)
+class Side:
+    """What one kind of sample mutates, and how it builds and judges a fault."""
+    files: tuple  # git pathspecs
+    preset: str
+    targets: tuple = ()  # build targets; none: everything
+    tests: tuple = ()  # CTest tests; none: all of the preset
+    env: dict = field(default_factory=dict)
+    in_display: bool = False  # Wine's tests run in an X display of their own
+
+
+SIDES = {
+    "core": Side(("engine", "tables", "ui/result_format.cpp", "ui/result_format.h"), "native"),
+    "win32": Side(
+        ("ui/conv_dialog.cpp", "ui/unit_lists.cpp", "ui/accessible_names.cpp", "app/*.cpp"),
+        "win32",
+        targets=("mensurator", "dialog_test", "fatal_probe", "mensurator_without_dialog",
+                 "fatal_report_test", "program_test", "stress_test"),
+        tests=("dialog_test", "fatal_report_test", "program_test", "stress_test_0"),
+        # Shard 0 of two takes half of them.
+        env={"MENSURATOR_STRESS_ACTIONS": "600"},
+        in_display=True),
+}
+EQUIVALENTS = Path(__file__).with_name("mutate-equivalents.tsv")
 
 SWAPS = {
     "<": ["<=", ">"], "<=": ["<", ">"], ">": [">=", "<"], ">=": [">", "<"],
@@ -158,9 +194,40 @@ def mutants_of(path, text, rng):
     return found
 
 
+# The command running now, in a process group of its own: stopped from outside, the script ends
+# the whole group (ninja, the compilers, the tests and Wine's processes with it).
+running = None
+
+
 def run(command, cwd, env=None):
-    return subprocess.run(command, cwd=cwd, env=env, stdout=subprocess.PIPE,
-                          stderr=subprocess.STDOUT, text=True)
+    global running
+    with subprocess.Popen(command, cwd=cwd, env=env, stdout=subprocess.PIPE,
+                          stderr=subprocess.STDOUT, text=True, start_new_session=True) as running:
+        output = running.communicate()[0]
+    return subprocess.CompletedProcess(command, running.returncode, output)
+
+
+def stop(*_):
+    if running is not None and running.poll() is None:
+        try:
+            os.killpg(running.pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
+    # Through the callers' finally clauses, which take the fault out of the copy.
+    sys.exit(1)
+
+
+def read_equivalents():
+    """The known equivalent faults: {(file, line text, change): why no input reaches them}."""
+    equivalents = {}
+    with EQUIVALENTS.open(newline="") as listing:
+        for row in csv.reader(listing, delimiter="\t", quoting=csv.QUOTE_NONE):
+            if not row or row[0].startswith("#"):
+                continue
+            if len(row) != 4 or not row[3].strip():
+                sys.exit(f"{EQUIVALENTS.name}: {row}: want file, line, change and reason")
+            equivalents[tuple(row[:3])] = row[3]
+    return equivalents
 
 
 def sync_copy(root, copy):
@@ -172,28 +239,45 @@ def sync_copy(root, copy):
         if not source.is_file():
             continue
         if target.is_file() and target.read_bytes() == source.read_bytes():
+            shutil.copymode(source, target)
             continue
         target.parent.mkdir(parents=True, exist_ok=True)
-        # A new modification time, so that the build never keeps an object of a fault.
-        shutil.copyfile(source, target)
+        # A new modification time, so that the build never keeps an object of a fault; the mode
+        # too, since the build runs some of the scripts.
+        shutil.copy(source, target)
+
+
+def summary_lines(side, args, counts, score, compiled, survivors, equivalent):
+    """The result in Markdown, for a CI job's summary."""
+    lines = [f"## Mutation sample ({side}, seed {args.seed})", "",
+             f"{counts['killed']} of {compiled} faults that compiled killed: **{score:.1f}%** "
+             f"({counts['stillborn']} stillborn, {counts['equivalent']} known equivalent).", ""]
+    lines += ["Survivors:", ""] + [f"- `{s}`" for s in survivors] if survivors else ["No survivors."]
+    lines += ["", "Equivalent:", ""] + [f"- `{e}`" for e in equivalent] if equivalent else []
+    return "\n".join(lines) + "\n"
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--win32", action="store_true",
+                        help="the Win32 files, judged by the Wine tests (default: the core)")
     parser.add_argument("--sample", type=int, default=200, help="faults to try (0: all)")
     parser.add_argument("--seed", type=int, default=1)
     parser.add_argument("--list", action="store_true", help="list the sample and stop")
     parser.add_argument("--fail-under", type=float, default=0.0,
                         help="exit with 1 when the score is below this percentage")
-    parser.add_argument("files", nargs="*", help="core files to mutate (default: all)")
+    parser.add_argument("--summary", type=Path, help="also append the result to this file")
+    parser.add_argument("files", nargs="*", help="files to mutate (default: all of the side)")
     args = parser.parse_args()
-    # Stopped from outside, the fault in the copy is still taken back.
-    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
+    side_name = "win32" if args.win32 else "core"
+    side = SIDES[side_name]
+    signal.signal(signal.SIGTERM, stop)
+    signal.signal(signal.SIGINT, stop)
 
     root = Path(subprocess.run(["git", "rev-parse", "--show-toplevel"], check=True,
                                stdout=subprocess.PIPE, text=True).stdout.strip())
     names = args.files or subprocess.run(
-        ["git", "ls-files", *CORE], cwd=root, check=True, stdout=subprocess.PIPE,
+        ["git", "ls-files", *side.files], cwd=root, check=True, stdout=subprocess.PIPE,
         text=True).stdout.split()
     rng = random.Random(args.seed)
     everything = []
@@ -207,53 +291,76 @@ def main():
         for path, _, _, _, change, line in sample:
             print(f"{path}:{line}: {change}")
         return 0
+    equivalents = read_equivalents()
 
     copy = root / "build" / "mutation"
     sync_copy(root, copy)
-    build = ["cmake", "--build", "--preset", "native"]
-    if run(["cmake", "--preset", "native"], copy).returncode or run(build, copy).returncode:
-        sys.exit("the unchanged tree does not build")
-    # Cheapest tests first, each alone, so that most faults are told apart within seconds.
-    tests = json.loads(run(["ctest", "--preset", "native", "--show-only=json-v1"], copy).stdout)
+    build = ["cmake", "--build", "--preset", side.preset]
+    if side.targets:
+        build += ["--target", *side.targets]
+    for step in (["cmake", "--preset", side.preset], build):
+        result = run(step, copy)
+        if result.returncode:
+            sys.exit(f"the unchanged tree does not build:\n{result.stdout}")
+    wrapper = []
+    if side.in_display:
+        wrapper = [str(copy / "scripts/with-display.sh"), str(copy / "build" / side.preset /
+                                                               "wineprefix")]
+    ctest = [*wrapper, "ctest", "--preset", side.preset]
+    env = dict(os.environ, GTEST_FAIL_FAST="1", **side.env)
+    tests = side.tests or [t["name"] for t in json.loads(
+        run([*ctest, "--show-only=json-v1"], copy).stdout)["tests"]]
+    # Cheapest tests first, each alone, so that most faults are told apart quickly.
     durations = {}
-    for test in (t["name"] for t in tests["tests"]):
+    for test in tests:
         started = time.monotonic()
-        if run(["ctest", "--preset", "native", "-R", f"^{test}$"], copy).returncode:
-            sys.exit(f"the unchanged tree fails {test}")
+        result = run([*ctest, "-R", f"^{test}$"], copy, env)
+        if result.returncode:
+            sys.exit(f"the unchanged tree fails {test}:\n{result.stdout}")
         durations[test] = time.monotonic() - started
     order = sorted(durations, key=durations.get)
     limit = str(round(max(60, 5 * max(durations.values()))))
-    env = dict(os.environ, GTEST_FAIL_FAST="1")
 
     def caught():
-        return any(run(["ctest", "--preset", "native", "-R", f"^{test}$", "--timeout", limit],
-                       copy, env).returncode for test in order)
+        return any(run([*ctest, "-R", f"^{test}$", "--timeout", limit], copy, env).returncode
+                   for test in order)
 
     started = time.monotonic()
-    counts = {"stillborn": 0, "killed": 0, "survived": 0}
-    survivors = []
+    counts = {"stillborn": 0, "killed": 0, "survived": 0, "equivalent": 0}
+    survivors, equivalent = [], []
     for number, (path, offset, length, replacement, change, line) in enumerate(sample, 1):
         target = copy / path
         original = target.read_text()
-        target.write_text(original[:offset] + replacement + original[offset + length:])
-        try:
-            if run(build, copy).returncode:
-                verdict = "stillborn"
-            else:
-                verdict = "killed" if caught() else "survived"
-        finally:
-            target.write_text(original)
+        line_text = original.splitlines()[line - 1].strip()
+        reason = equivalents.get((path, line_text, change))
+        if reason is not None:
+            verdict = "equivalent"
+            equivalent.append(f"{path}:{line}: {change}: {reason}")
+        else:
+            target.write_text(original[:offset] + replacement + original[offset + length:])
+            try:
+                if run(build, copy).returncode:
+                    verdict = "stillborn"
+                else:
+                    verdict = "killed" if caught() else "survived"
+            finally:
+                target.write_text(original)
         counts[verdict] += 1
-        print(f"[{number}/{len(sample)}] {verdict:9} {path}:{line}: {change}", flush=True)
+        print(f"[{number}/{len(sample)}] {verdict:10} {path}:{line}: {change}", flush=True)
         if verdict == "survived":
-            survivors.append(f"{path}:{line}: {change}    {original.splitlines()[line - 1].strip()}")
+            survivors.append(f"{path}:{line}: {change}    {line_text}")
 
     compiled = counts["killed"] + counts["survived"]
     score = 100.0 * counts["killed"] / compiled if compiled else 0.0
     print(f"\n{counts['stillborn']} stillborn, {counts['killed']} killed, "
-          f"{counts['survived']} survived, in {(time.monotonic() - started) / 60:.0f} min")
+          f"{counts['survived']} survived, {counts['equivalent']} known equivalent, "
+          f"in {(time.monotonic() - started) / 60:.0f} min")
     print("survivors:" if survivors else "no survivors", *survivors, sep="\n  ")
     print(f"score: {counts['killed']} of {compiled} faults that compiled killed ({score:.1f}%)")
+    if args.summary:
+        with args.summary.open("a") as summary:
+            summary.write(summary_lines(side_name, args, counts, score, compiled, survivors,
+                                        equivalent))
     return 1 if score < args.fail_under else 0
 
 
