@@ -440,8 +440,9 @@ TEST_F(ConverterDialogTest, EveryInputControlIsNamedAsItsLabelsRead) {
 }
 
 // The naming as the annotation service sees it, with a recorder in the service's place. Under
-// Wine only: there the real service names nothing; on Windows the row above reads its real names,
-// and a stand-in registered in this process would also answer oleacc's own requests for it.
+// Wine only: there the real service names nothing; on Windows the row above reads the real
+// service's names, and a stand-in registered here would take its place for every caller in this
+// process, oleacc included, in ways no test here could check.
 class AnnotationServiceTest : public ConverterDialogTest {
  protected:
   void SetUp() override {
