@@ -7,10 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "annotation_recorder.h"
 #include "app/fatal_error.h"
 #include "app/shell.h"
 #include "control_names.h"
@@ -434,6 +437,102 @@ TEST_F(ConverterDialogTest, EveryInputControlIsNamedAsItsLabelsRead) {
                     "E_NOTIMPL), so the controls keep Wine's own names; checked on Windows";
   }
   EXPECT_EQ(control_names::kExpected, actual);
+}
+
+// The naming as the annotation service sees it, with a recorder in the service's place. Under
+// Wine only: there the real service names nothing; on Windows the row above reads the real
+// service's names, and a stand-in registered here would take its place for every caller in this
+// process, oleacc included, in ways no test here could check.
+class AnnotationServiceTest : public ConverterDialogTest {
+ protected:
+  void SetUp() override {
+    if (!GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version")) {
+      GTEST_SKIP() << "the real service names the controls on Windows; checked above";
+    }
+    faults = 0;
+    handler = AddVectoredExceptionHandler(1, CountFault);
+    registration.emplace(&recorder);
+    ASSERT_EQ(S_OK, registration->started) << "COM was left started on this thread";
+    ASSERT_EQ(S_OK, registration->registered);
+    ConverterDialogTest::SetUp();
+  }
+  void TearDown() override {
+    ConverterDialogTest::TearDown();
+    registration.reset();
+    if (handler != nullptr) RemoveVectoredExceptionHandler(handler);
+  }
+
+  // Wine drops an exception raised in a window procedure, as 64-bit Windows long did for 32-bit
+  // programs, so a fault (an error, by its severity) while naming or clearing is counted as raised.
+  static LONG CALLBACK CountFault(EXCEPTION_POINTERS* exception) {
+    faults += exception->ExceptionRecord->ExceptionCode >> 30 == 3;
+    return EXCEPTION_CONTINUE_SEARCH;
+  }
+  static inline int faults = 0;
+
+  // Every input control's line but `gone`'s, sorted, with its name where `named`.
+  static std::vector<std::string> Expected(int gone, bool named) {
+    std::vector<std::string> lines;
+    for (const auto& [id, name] : control_names::kExpected) {
+      const std::wstring text(name.begin(), name.end());
+      if (id != gone) {
+        lines.push_back(annotation_recorder::Line(id, OBJID_CLIENT, CHILDID_SELF, &PROPID_ACC_NAME,
+                                                  1, named ? text.c_str() : nullptr));
+      }
+    }
+    return Sorted(lines);
+  }
+  static std::vector<std::string> Sorted(std::vector<std::string> lines) {
+    std::sort(lines.begin(), lines.end());
+    return lines;
+  }
+
+  annotation_recorder::Recorder recorder;
+  std::optional<annotation_recorder::Registration> registration;
+  PVOID handler = nullptr;
+};
+
+TEST_F(AnnotationServiceTest, FirstQuestionNamesEachControlOnceAndItsDestructionClearsThem) {
+  using annotation_recorder::kEveryControl;
+  struct Case {
+    int asked, gone, refused;
+  };
+  const Case cases[] = {{IDC_RESULT_SCI, 0, 0},
+                        {IDC_VALUE, 0, IDC_RESULT_SCI},  // the others' names are kept
+                        {IDC_DECIMALS_SPIN, 0, kEveryControl},
+                        {IDC_CATEGORY, IDC_RESULT_SCI, 0}};  // a control gone is left alone
+  // Messages other than WM_GETOBJECT, and questions to the dialog and to Close, name nothing.
+  SendMessageW(dialog, WM_GETOBJECT, 0, OBJID_CLIENT);
+  SendMessageW(Item(IDC_CLOSE), WM_GETOBJECT, 0, OBJID_CLIENT);
+  EXPECT_EQ(std::vector<std::string>(), recorder.named);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message()
+                 << "asked " << c.asked << ", gone " << c.gone << ", refused " << c.refused);
+    recorder.named.clear();
+    recorder.cleared.clear();
+    recorder.refused = c.refused;
+    const HWND second = CreateDialogParamA(
+        GetModuleHandleA(nullptr), MAKEINTRESOURCEA(ID_DLG_CONVERTER), nullptr, ConvDlgProc, 0);
+    ASSERT_NE(nullptr, second);
+    PumpMessages(second);
+    if (c.gone != 0) DestroyWindow(GetDlgItem(second, c.gone));
+    SendMessageW(GetDlgItem(second, c.asked), WM_GETOBJECT, 0, OBJID_CLIENT);
+    SendMessageW(GetDlgItem(second, IDC_TO_UNIT), WM_GETOBJECT, 0, OBJID_CLIENT);
+    EXPECT_EQ(Expected(c.gone, true), Sorted(recorder.named));
+    const bool kept = c.refused != kEveryControl;
+    EXPECT_EQ(kept ? 1 : 0, recorder.references);
+    EXPECT_EQ(kept, GetWindowLongPtrA(second, DWLP_USER) != 1);  // 1: asked, nothing named
+    DestroyWindow(second);
+    EXPECT_EQ(kept ? Expected(c.gone, false) : std::vector<std::string>(),
+              Sorted(recorder.cleared));
+    EXPECT_EQ(0, recorder.references);
+  }
+  EXPECT_EQ(0, GetWindowLongPtrA(dialog, DWLP_USER));  // never asked
+  EXPECT_EQ(0, faults) << "faults raised and dropped";
+  registration.reset();
+  const HRESULT again = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  EXPECT_EQ(S_OK, again) << "the naming left COM started";
+  if (SUCCEEDED(again)) CoUninitialize();
 }
 
 WNDPROC valueProc = nullptr;
