@@ -549,6 +549,7 @@ TEST_F(ConverterDialogTest, ControlsAreNamedOnceUnderAProcedurePutOverTheirs) {
   SendMessageW(Item(IDC_VALUE), WM_GETOBJECT, 0, OBJID_CLIENT);
   const LONG_PTR kept = GetWindowLongPtrA(dialog, DWLP_USER);
   EXPECT_NE(0, kept);
+  EXPECT_EQ(reinterpret_cast<LONG_PTR>(PassOn), GetWindowLongPtrW(Item(IDC_VALUE), GWLP_WNDPROC));
   SendMessageW(Item(IDC_VALUE), WM_GETOBJECT, 0, OBJID_CLIENT);
   EXPECT_EQ(kept, GetWindowLongPtrA(dialog, DWLP_USER));
   EXPECT_EQ("0.0", Text(IDC_VALUE));  // still served by its own procedure
@@ -711,6 +712,24 @@ TEST_F(ConverterDialogTest, MainWindowMakesNoSecondDialog) {
   EnumThreadWindows(GetCurrentThreadId(), CountDialogs, reinterpret_cast<LPARAM>(&dialogs));
   EXPECT_EQ(1, dialogs);
   DestroyWindow(mainWindow);
+}
+
+// The main window's class as registered: its icons, cursor, background and menu.
+TEST(MainClassTest, IsRegisteredWithTheProgramsIconsCursorAndMenu) {
+  const HINSTANCE instance = GetModuleHandleA(nullptr);
+  LoadStringA(instance, ID_STR_CLASS, szMainClass, ShellTextSize);
+  RegisterMainClass(instance);
+  WNDCLASSEXA found{};
+  found.cbSize = sizeof found;
+  ASSERT_TRUE(GetClassInfoExA(instance, szMainClass, &found)) << "error " << GetLastError();
+  EXPECT_EQ(UINT{CS_HREDRAW | CS_VREDRAW}, found.style);
+  EXPECT_EQ(&MainWndProc, found.lpfnWndProc);
+  EXPECT_EQ(0, found.cbClsExtra + found.cbWndExtra);
+  EXPECT_EQ(LoadIconA(instance, MAKEINTRESOURCEA(ID_ICON_LARGE)), found.hIcon);
+  EXPECT_EQ(LoadIconA(instance, MAKEINTRESOURCEA(ID_ICON_SMALL)), found.hIconSm);
+  EXPECT_EQ(LoadCursorA(nullptr, IDC_ARROW), found.hCursor);
+  EXPECT_EQ(reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), found.hbrBackground);
+  EXPECT_EQ(MAKEINTRESOURCEA(ID_MENU_MAIN), found.lpszMenuName);
 }
 
 }  // namespace
