@@ -249,7 +249,7 @@ def sync_copy(root, copy):
 
 def summary_lines(side, args, counts, score, compiled, survivors, equivalent):
     """The result in Markdown, for a CI job's summary."""
-    lines = [f"## Mutation sample ({side}, seed {args.seed})", "",
+    lines = [f"## Mutation sample ({side}, seed {args.seed}, shard {args.shard})", "",
              f"{counts['killed']} of {compiled} faults that compiled killed: **{score:.1f}%** "
              f"({counts['stillborn']} stillborn, {counts['equivalent']} known equivalent).", ""]
     lines += ["Survivors:", ""] + [f"- `{s}`" for s in survivors] if survivors else ["No survivors."]
@@ -267,8 +267,14 @@ def main():
     parser.add_argument("--fail-under", type=float, default=0.0,
                         help="exit with 1 when the score is below this percentage")
     parser.add_argument("--summary", type=Path, help="also append the result to this file")
+    parser.add_argument("--shard", default="0/1", metavar="K/N",
+                        help="judge only every Nth fault of the sample, from the Kth, in a copy "
+                             "of its own, so that N shards can run at once")
     parser.add_argument("files", nargs="*", help="files to mutate (default: all of the side)")
     args = parser.parse_args()
+    shard, shards = (int(n) for n in args.shard.split("/"))
+    if not 0 <= shard < shards:
+        parser.error("--shard K/N wants 0 <= K < N")
     side_name = "win32" if args.win32 else "core"
     side = SIDES[side_name]
     signal.signal(signal.SIGTERM, stop)
@@ -293,7 +299,7 @@ def main():
         return 0
     equivalents = read_equivalents()
 
-    copy = root / "build" / "mutation"
+    copy = root / "build" / ("mutation" if shards == 1 else f"mutation-{shard}")
     sync_copy(root, copy)
     build = ["cmake", "--build", "--preset", side.preset]
     if side.targets:
@@ -329,6 +335,8 @@ def main():
     counts = {"stillborn": 0, "killed": 0, "survived": 0, "equivalent": 0}
     survivors, equivalent = [], []
     for number, (path, offset, length, replacement, change, line) in enumerate(sample, 1):
+        if (number - 1) % shards != shard:
+            continue
         target = copy / path
         original = target.read_text()
         line_text = original.splitlines()[line - 1].strip()
