@@ -54,4 +54,4 @@ add_test(NAME release_publish
   COMMAND ${packaging}/prepare-release.sh ${MENSURATOR_RELEASE_DIR}
           ${PROJECT_VERSION} ${CMAKE_CURRENT_BINARY_DIR}/publish ${address})
 set_tests_properties(release_publish PROPERTIES
-  PASS_REGULAR_EXPRESSION "Manifests valid: .*This release is \\*\\*not signed")
+  PASS_REGULAR_EXPRESSION "SBOM valid: .*Manifests valid: .*This release is \\*\\*not signed")
