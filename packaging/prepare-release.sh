@@ -54,9 +54,7 @@ cp "$release/mensurator-$version.msi" "$release/mensurator-$version.zip" \
   "$release/THIRD-PARTY-NOTICES.txt" "$out/files/"
 # Of the files as published, and listed in SHA256SUMS. The release time is the build's, as
 # signing reads it.
-release_time=${SOURCE_DATE_EPOCH:-$(python3 -c 'import calendar, sys, zipfile
-print(calendar.timegm(zipfile.ZipFile(sys.argv[1]).infolist()[0].date_time + (0, 0, 0)))' \
-  "$release/mensurator-$version.zip")}
+release_time=$("$here/release-time.sh" "$release/mensurator-$version.zip")
 sbom=$out/files/mensurator-$version.cdx.json
 "$here/make_sbom.py" "$sbom" "$release" "$out/files" "$version" "$address" "$release_time"
 "$here/check-sbom.py" "$sbom" "$out/files" "$release/mensurator.map"
