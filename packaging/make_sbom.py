@@ -75,7 +75,8 @@ def licence(package, source):
         for stanza in stanzas:
             fields = dict(re.findall(r"^(Files|License):[ \t]*(.*)$", stanza, re.M))
             if fields.get("Files") == "*":
-                return " AND ".join(spdx_name(n) for n in fields["License"].split(" and "))
+                return " ".join({"and": "AND", "or": "OR"}.get(word) or spdx_name(word)
+                                for word in fields["License"].split())
         fail(f"{path} has no stanza for all files")
     with open(LICENCE_TABLE, encoding="utf-8") as table:
         for line in table:
@@ -118,37 +119,40 @@ def library_of(command, name):
 
 def tools():
     """The tools' components: a Debian package each, else the command with its own version."""
-    paths = {}  # real path -> what it is
+    uses_of = {}  # real path -> what it is used as
+
+    def use(path, what):
+        uses_of.setdefault(os.path.realpath(path), []).append(what)
+
     for command in COMMANDS:
-        found = shutil.which(command) or fail(f"{command} is not installed")
-        paths[os.path.realpath(found)] = command
+        use(shutil.which(command) or fail(f"{command} is not installed"), command)
     for compiler in COMPILERS:
         for part in COMPILER_PARTS:
             found = run(compiler, f"-print-prog-name={part}")
-            paths[os.path.realpath(shutil.which(found) or found)] = f"{compiler}'s {part}"
-    paths[library_of(shutil.which("wixl"), "libgcab")] = "wixl's cabinet library"
+            use(shutil.which(found) or found, f"{compiler}'s {part}")
+    use(library_of(shutil.which("wixl"), "libgcab"), "wixl's cabinet library")
     # The zips are made by the python3 on PATH, as the build and the signing find it.
     python = shutil.which("python3") or fail("python3 is not installed")
-    paths[os.path.realpath(python)] = "python3"
+    use(python, "python3")
     maps = run(python, "-c", "import zlib; print(open('/proc/self/maps').read())")
     libz = next((m.split()[-1] for m in maps.splitlines() if "/libz.so" in m), None)
-    paths[os.path.realpath(libz or fail(f"{python} loads no zlib"))] = "python3's zlib"
+    use(libz or fail(f"{python} loads no zlib"), "python3's zlib")
     components, uses = {}, {}
-    found = owners(paths)
-    for path, use in sorted(paths.items()):
+    found = owners(uses_of)
+    for path, what in sorted(uses_of.items()):
         package = found.get(path)
         if package:
             version, arch, _ = package_facts(package)
             components[package] = {"type": "application", "name": package.split(":")[0],
                                    "version": version, "purl": purl(package, version, arch)}
-        elif use == "python3":  # such as one of pyenv's
+        elif what == ["python3"]:  # such as one of pyenv's
             version = run(python, "-c", "import platform; print(platform.python_version())")
             components[package := path] = {"type": "application", "name": "python3",
                                            "version": version}
-            use = f"python3 ({python}), not from a Debian package"
+            what = [f"python3 ({python}), not from a Debian package"]
         else:
-            fail(f"no Debian package owns {path} ({use})")
-        uses.setdefault(package, []).append(use)
+            fail(f"no Debian package owns {path} ({', '.join(what)})")
+        uses.setdefault(package, []).extend(what)
     for key, component in components.items():
         component["description"] = "Makes the release: " + ", ".join(sorted(uses[key]))
     return sorted(components.values(), key=lambda c: c["name"])
