@@ -91,11 +91,15 @@ $changes
 
 Each file's build provenance is attested: \`gh attestation verify FILE --repo $repository\`
 checks that this repository's release workflow built it, and from which commit; the bill of
-materials is attested for the installer and the zip too. To rebuild this release from its tag
-on Debian 12 and compare it with what you downloaded, file by file, with every file of the
-release in FOLDER: \`scripts/verify-release.sh $version FOLDER\` in a clone of the repository.
+materials is attested for the installer and the zip too.
 
-To report a vulnerability privately, see the security policy: $address/security/policy
+To check that these files are what tag v$version builds, put them in a folder; in a clone of the
+repository on Debian 12, run \`scripts/install-deps.sh\`, then
+\`scripts/verify-release.sh $version FOLDER\`, which rebuilds the release and says of each file
+whether it is identical.
+
+To report a vulnerability, see [SECURITY.md]($address/blob/v$version/SECURITY.md): privately,
+please.
 
 $signature
 NOTES
