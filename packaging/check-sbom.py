@@ -47,7 +47,8 @@ for name in sorted(published.keys() | given.keys()):
         problems.append(f"{sbom}: gives {given.get(name) or 'no SHA-256'} for {name}, "
                         f"published as {published.get(name) or 'no file'}")
 
+tools = bom["metadata"]["tools"]["components"]
 print("\n".join(problems) if problems else
-      f"SBOM valid: {len(bom['components'])} components, "
-      f"{len(bom['metadata']['tools']['components'])} tools, the hashes of {', '.join(sorted(published))}.")
+      f"SBOM valid: {len(bom['components'])} components, {len(tools)} tools, the hashes of "
+      f"{', '.join(sorted(published))}.")
 sys.exit(1 if problems else 0)

@@ -51,7 +51,8 @@ for tool in bom["metadata"]["tools"]["components"]:
         here = subprocess.run(["dpkg-query", "-W", "-f=${Version}", package],
                               capture_output=True, text=True).stdout
     else:
-        here = subprocess.run(["python3", "-c", "import platform; print(platform.python_version())"],
+        version = "import platform; print(platform.python_version())"
+        here = subprocess.run(["python3", "-c", version],
                               capture_output=True, text=True).stdout.strip()
     if here != tool["version"]:
         print(f"Tool {tool['name']}: {here or 'not installed'} here, {tool['version']} in the "
@@ -67,13 +68,16 @@ repository=${repository:-$address}
 export SOURCE_DATE_EPOCH=$release_time
 
 clone=$work/mensurator
+tagged() { git -C "$clone" rev-parse "$1^{commit}" 2>/dev/null; }
 if [ -d "$clone/.git" ] && [ -z "$(git -C "$clone" status --porcelain)" ] &&
-  [ "$(git -C "$clone" rev-parse HEAD)" = "$(git -C "$clone" rev-parse "v$version^{commit}")" ]; then
+  [ "$(tagged HEAD)" = "$(tagged "v$version")" ]; then
   echo "Rebuilding in $clone, a clone of v$version kept from an earlier run"
 else
   rm -rf "$clone"
   echo "Cloning $repository at v$version into $clone"
-  git clone --quiet --depth 1 --branch "v$version" "$repository" "$clone"
+  git -c advice.detachedHead=false clone --quiet --depth 1 --branch "v$version" "$repository" \
+    "$clone" 2>&1 | grep -v -- '--depth is ignored' || true
+  [ -d "$clone/.git" ] || exit 1
 fi
 (
   cd "$clone"
