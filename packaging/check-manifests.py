@@ -60,7 +60,7 @@ def published(name, url, digest):
 
 texts = [os.path.join(manifests, name) for name in os.listdir(manifests)] + [
     os.path.join(files, name) for name in os.listdir(files)
-    if name == "SHA256SUMS" or name.endswith(".txt")]
+    if name == "SHA256SUMS" or name.endswith((".txt", ".json"))]
 for path in texts:
     text = open(path, "rb").read()
     if text.count(b"\n") != text.count(b"\r\n"):

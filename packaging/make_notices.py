@@ -30,8 +30,9 @@ def fail(message):
     sys.exit("make_notices.py: " + message)
 
 
-def linked_files(map_path):
-    """The real paths of the toolchain files of which some member gave the image bytes."""
+def linked_files(map_path, imports=False):
+    """The real paths of the toolchain files of which some member gave the image bytes, import
+    libraries among them only when IMPORTS is true."""
     try:
         with open(map_path, encoding="utf-8", errors="replace") as source:
             text = source.read()
@@ -54,7 +55,8 @@ def linked_files(map_path):
         sections[key] = (names | {name}, total + size)
     # Relative paths are the build's own objects and libraries, given so on its link line.
     return {os.path.realpath(path) for (path, _), (names, total) in sections.items()
-            if total and os.path.isabs(path) and not any(n.startswith(".idata") for n in names)}
+            if total and os.path.isabs(path)
+            and (imports or not any(n.startswith(".idata") for n in names))}
 
 
 def owner(path):

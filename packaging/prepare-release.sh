@@ -5,9 +5,10 @@
 # text. Signs the release in place when MENSURATOR_SIGN_CERT_BASE64 holds a code-signing
 # certificate (.pfx, in base64), with MENSURATOR_SIGN_PASSWORD and, optionally, an RFC 3161
 # server in MENSURATOR_TIMESTAMP_URL; checks that the program and the installer say VERSION; then
-# puts the installer, the zip, the notices and their SHA256SUMS into OUT_DIR/files, the winget
-# and Scoop manifests of those files into OUT_DIR/manifests, and the release's text, which says
-# whether it is signed, into OUT_DIR/notes.md. ADDRESS is the project's GitHub address
+# puts the installer, the zip, the notices, the bill of materials of those files (checked against
+# its schema and the link map) and their SHA256SUMS into OUT_DIR/files, the winget and Scoop
+# manifests of those files into OUT_DIR/manifests, and the release's text, which says whether it
+# is signed, into OUT_DIR/notes.md. ADDRESS is the project's GitHub address
 # (https://github.com/OWNER/NAME), whose release vVERSION the manifests find the files in. Every
 # text file published has Windows line ends.
 set -euo pipefail
@@ -51,6 +52,12 @@ rm -rf "$out"
 mkdir -p "$out/files"
 cp "$release/mensurator-$version.msi" "$release/mensurator-$version.zip" \
   "$release/THIRD-PARTY-NOTICES.txt" "$out/files/"
+# Of the files as published, and listed in SHA256SUMS. The release time is the build's, as
+# signing reads it.
+release_time=$("$here/release-time.sh" "$release/mensurator-$version.zip")
+sbom=$out/files/mensurator-$version.cdx.json
+"$here/make_sbom.py" "$sbom" "$release" "$out/files" "$version" "$address" "$release_time"
+"$here/check-sbom.py" "$sbom" "$out/files" "$release/mensurator.map"
 # The names first, so that SHA256SUMS, written as they are hashed, is not among them.
 (cd "$out/files" && names=(*) && sha256sum -- "${names[@]}" | sed 's/$/\r/' >SHA256SUMS)
 # From the copies, so that the hashes are of the files as published, signed or not.
@@ -71,6 +78,9 @@ $changes
 - \`mensurator-$version.zip\`, for Windows Vista and later: the portable program; unpack it
   anywhere.
 - \`THIRD-PARTY-NOTICES.txt\`: the notices of the runtime parts linked into the program.
+- \`mensurator-$version.cdx.json\`: the software bill of materials (CycloneDX 1.6): the Debian
+  packages linked into the program with their versions and licences, the tools that built it, the
+  release time, and the SHA-256 of the program, the installer and the zip.
 - \`SHA256SUMS\`: the SHA-256 of each file. Compare it with what Windows computes, in PowerShell
   \`Get-FileHash mensurator-$version.msi\` or in a command prompt
   \`certutil -hashfile mensurator-$version.msi SHA256\`; the letters' case does not matter.
@@ -80,7 +90,16 @@ $changes
   \`scoop install $download/mensurator.json\`.
 
 Each file's build provenance is attested: \`gh attestation verify FILE --repo $repository\`
-checks that this repository's release workflow built it, and from which commit.
+checks that this repository's release workflow built it, and from which commit; the bill of
+materials is attested for the installer and the zip too.
+
+To check that these files are what tag v$version builds, put them in a folder; in a clone of the
+repository on Debian 12, run \`scripts/install-deps.sh\`, then
+\`scripts/verify-release.sh $version FOLDER\`, which rebuilds the release and says of each file
+whether it is identical.
+
+To report a vulnerability, see [SECURITY.md]($address/blob/v$version/SECURITY.md): privately,
+please.
 
 $signature
 NOTES

@@ -20,13 +20,8 @@ certificate=$2
 packaging=$(cd "$(dirname "$0")" && pwd)
 
 msi=$(find "$release" -maxdepth 1 -name 'mensurator-*.msi' -print -quit)
-zip=${msi%.msi}.zip
-[ -n "$msi" ] && [ -f "$zip" ] ||
-  { echo "$release: no mensurator-VERSION.msi and .zip" >&2; exit 1; }
-version=$(basename "$msi" .msi)
-version=${version#mensurator-}
-release_time=${SOURCE_DATE_EPOCH:-$(python3 -c 'import calendar, sys, zipfile
-print(calendar.timegm(zipfile.ZipFile(sys.argv[1]).infolist()[0].date_time + (0, 0, 0)))' "$zip")}
+[ -n "$msi" ] || { echo "$release: no mensurator-VERSION.msi" >&2; exit 1; }
+release_time=$("$packaging/release-time.sh" "${msi%.msi}.zip")
 
 sign() {
   local options=(-pkcs12 "$certificate" -readpass /dev/stdin -h sha256 -n Mensurator
@@ -38,16 +33,7 @@ sign() {
 
 sign "$release/mensurator.exe" "$release/mensurator.exe.signed" "${3:-}"
 mv "$release/mensurator.exe.signed" "$release/mensurator.exe"
-# The rebuilt installer links to the address the build gave the first one, if any.
-project_url=$("$packaging/package_files.py" "$msi" Property ARPURLINFOABOUT)
-"$packaging/pack_msi.sh" "$release" "$msi" "$version" "$release_time" "$project_url"
+"$packaging/repack-release.sh" "$release"
 sign "$msi" "$msi.signed" "${3:-}"
 mv "$msi.signed" "$msi"
-# The zip again with every file it had, only the program now signed.
-entries=$(mktemp -d)
-trap 'rm -rf "$entries"' EXIT
-python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' \
-  "$zip" "$entries"
-cp "$release/mensurator.exe" "$entries/"
-python3 "$packaging/make_zip.py" "$zip" "$release_time" "$entries"/*
-echo "Signed $release/mensurator.exe and $msi; packed $zip around the signed program."
+echo "Signed $release/mensurator.exe and $msi; packed ${msi%.msi}.zip around the signed program."

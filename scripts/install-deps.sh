@@ -39,3 +39,13 @@ fi
 
 "${sudo_cmd[@]}" "$(dirname "$0")/enable-i386.sh"
 "$(dirname "$0")/install-actionlint.sh"
+
+# The CycloneDX project's library, with its JSON schemas, and the validator it uses (its optional
+# packages, named so; --omit=optional builds no native addon), for the release's bill of
+# materials. The 7.x line runs on Debian 12's Node 18.
+cyclonedx=$(cd "$(dirname "$0")/.." && pwd)/build/tools/cyclonedx
+if [ ! -f "$cyclonedx/node_modules/@cyclonedx/cyclonedx-library/package.json" ] ||
+  [ "$(node -p "require('$cyclonedx/node_modules/@cyclonedx/cyclonedx-library/package.json').version")" != 7.1.0 ]; then
+  npm install --prefix "$cyclonedx" --no-audit --no-fund --loglevel=error --omit=optional \
+    @cyclonedx/cyclonedx-library@7.1.0 ajv@8.20.0 ajv-formats@3.0.1 ajv-formats-draft2019@1.6.1
+fi

@@ -21,10 +21,11 @@ set_target_properties(install_test PROPERTIES CROSSCOMPILING_EMULATOR
 # Builds the program twice more from copies of the sources, beside the stress test and started
 # right after it, so that it does not end last: asking CTest for both cores (PROCESSORS) would hold
 # it back until the stress test ended.
+set(reproducible ${CMAKE_CURRENT_BINARY_DIR}/reproducible)
 add_test(NAME reproducible_build
-  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/reproducible_test.sh
-          ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/reproducible)
-set_tests_properties(reproducible_build PROPERTIES COST 5000)
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/reproducible_test.sh ${CMAKE_SOURCE_DIR} ${reproducible}
+          ${PROJECT_VERSION})
+set_tests_properties(reproducible_build PROPERTIES COST 5000 FIXTURES_SETUP reproducible_trees)
 
 # The manifests name the build's address, or else one that no one can take for a real one.
 set(address ${MENSURATOR_PROJECT_URL})
@@ -36,6 +37,7 @@ endif()
 add_test(NAME sign_release
   COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/sign_release_test.sh ${CMAKE_SOURCE_DIR}
           ${MENSURATOR_RELEASE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/signing ${address})
+set_tests_properties(sign_release PROPERTIES FIXTURES_SETUP signed_release)
 
 # What the release workflow runs before it publishes: the version read from the tag, then the
 # release checked against it and its files and manifests gathered, here unsigned (sign_release
@@ -53,5 +55,15 @@ set_tests_properties(release_changelog_refused PROPERTIES
 add_test(NAME release_publish
   COMMAND ${packaging}/prepare-release.sh ${MENSURATOR_RELEASE_DIR}
           ${PROJECT_VERSION} ${CMAKE_CURRENT_BINARY_DIR}/publish ${address})
-set_tests_properties(release_publish PROPERTIES
-  PASS_REGULAR_EXPRESSION "Manifests valid: .*This release is \\*\\*not signed")
+set_tests_properties(release_publish PROPERTIES FIXTURES_SETUP published_release
+  PASS_REGULAR_EXPRESSION "SBOM valid: .*Manifests valid: .*This release is \\*\\*not signed")
+
+# The bill of materials' check refusing planted faults, and both releases rebuilt, in the clone
+# that reproducible_build leaves, and found identical, with a planted difference reported.
+add_test(NAME release_rebuilt
+  COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/published_release_test.sh ${CMAKE_SOURCE_DIR}
+          ${PROJECT_VERSION} ${CMAKE_CURRENT_BINARY_DIR}/publish/files
+          ${CMAKE_CURRENT_BINARY_DIR}/signing/published/files ${reproducible}
+          ${CMAKE_CURRENT_BINARY_DIR}/published-check)
+set_tests_properties(release_rebuilt PROPERTIES
+  FIXTURES_REQUIRED "reproducible_trees;signed_release;published_release")

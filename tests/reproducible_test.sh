@@ -2,8 +2,10 @@
 # Builds the release twice, from two copies of the sources at different paths, each in its own
 # build folder, in different time zones and under different umasks, and checks that the shipped
 # files come out the same, byte for byte:
-#   reproducible_test.sh SOURCE_DIR WORK_DIR
-# WORK_DIR is emptied first and kept afterwards, for a look at any difference.
+#   reproducible_test.sh SOURCE_DIR WORK_DIR VERSION
+# The first copy is a clone, at tag vVERSION, of a repository of the sources made in
+# WORK_DIR/repository, as scripts/verify-release.sh clones one, so that verify_release rebuilds in
+# it (WORK_DIR/one). WORK_DIR is emptied first and kept afterwards, for a look at any difference.
 set -euo pipefail
 
 source=$(cd "$1" && pwd)
@@ -13,11 +15,14 @@ rm -rf "$work"
 mkdir -p "$work"
 work=$(cd "$work" && pwd)
 
-# Copies the sources to $1 and builds the release there with the win32 preset, less the tests.
+copy_sources() { # DESTINATION
+  mkdir -p "$1"
+  tar -C "$source" --exclude=./build --exclude=./.git -cf - . | tar -C "$1" -xf -
+}
+
+# Builds the release in the copy $1 with the win32 preset, less the tests.
 build_copy() {
   local copy=$1
-  mkdir -p "$copy"
-  tar -C "$source" --exclude=./build --exclude=./.git -cf - . | tar -C "$copy" -xf -
   (
     cd "$copy"
     cmake --preset win32 -DBUILD_TESTING=OFF >"$copy.log" 2>&1
@@ -27,8 +32,15 @@ build_copy() {
 
 first=$work/one/mensurator
 second=$work/second-copy/sources/of/mensurator
-(umask 022 && TZ=UTC build_copy "$first")
-(umask 077 && TZ=Pacific/Kiritimati build_copy "$second")
+copy_sources "$work/repository"
+git -C "$work/repository" init --quiet
+git -C "$work/repository" add --all
+git -C "$work/repository" -c user.name=test -c user.email=test@example.invalid commit --quiet \
+  --message "v$3"
+git -C "$work/repository" tag "v$3"
+(umask 022 && git clone --quiet --branch "v$3" "$work/repository" "$first" &&
+  TZ=UTC build_copy "$first")
+(umask 077 && copy_sources "$second" && TZ=Pacific/Kiritimati build_copy "$second")
 
 status=0
 files=$(cd "$first/build/win32/release" && ls)
