@@ -327,9 +327,10 @@ def main():
     order = sorted(durations, key=durations.get)
     limit = str(round(max(60, 5 * max(durations.values()))))
 
-    def caught():
-        return any(run([*ctest, "-R", f"^{test}$", "--timeout", limit], copy, env).returncode
-                   for test in order)
+    def failing_test():
+        """The first test that fails on the fault, or None."""
+        return next((test for test in order if run(
+            [*ctest, "-R", f"^{test}$", "--timeout", limit], copy, env).returncode), None)
 
     started = time.monotonic()
     counts = {"stillborn": 0, "killed": 0, "survived": 0, "equivalent": 0}
@@ -350,11 +351,13 @@ def main():
                 if run(build, copy).returncode:
                     verdict = "stillborn"
                 else:
-                    verdict = "killed" if caught() else "survived"
+                    killer = failing_test()
+                    verdict = "survived" if killer is None else "killed"
             finally:
                 target.write_text(original)
         counts[verdict] += 1
-        print(f"[{number}/{len(sample)}] {verdict:10} {path}:{line}: {change}", flush=True)
+        by = f" (by {killer})" if verdict == "killed" else ""
+        print(f"[{number}/{len(sample)}] {verdict:10} {path}:{line}: {change}{by}", flush=True)
         if verdict == "survived":
             survivors.append(f"{path}:{line}: {change}    {line_text}")
 
