@@ -6,7 +6,9 @@
 
 namespace driver {
 
-const DWORD kTimeoutMs = 10000;
+// Room for a Wine start on a loaded machine whose 32-bit programs are emulated; a wait that
+// succeeds ends as soon as its condition holds.
+const DWORD kTimeoutMs = 30000;
 
 std::string TestFile(const char* variable, const std::string& relative) {
   if (const char* path = variable != nullptr ? std::getenv(variable) : nullptr) return path;
@@ -20,7 +22,8 @@ std::string TestFile(const char* variable, const std::string& relative) {
 
 namespace {
 
-// A window of a hung program must not hang the test.
+// A window of a hung program must not hang the test. The bound alone, not SMTO_ABORTIFHUNG: a
+// program busy starting for a few seconds counts as hung, and its first answer would be lost.
 const UINT kSendTimeoutMs = 5000;
 
 std::string Narrow(const std::wstring& wide) {
@@ -34,7 +37,7 @@ std::string Narrow(const std::wstring& wide) {
 }
 
 bool SendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result) {
-  return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+  return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kSendTimeoutMs,
                              result) != 0;
 }
 
