@@ -104,5 +104,5 @@ status=0
 chroot "$root" /usr/bin/env -i "${environment[@]}" /bin/bash -c \
   'cd "$1" && shift && scripts/with-display.sh "$0" ctest --preset win32-wine10 "$@"' \
   "build/$preset/wineprefix" "$source_dir" "$@" || status=$?
-echo "Wine test set under Wine $wine_version: $(seconds_since "$start") s."
+echo "CTest under Wine $wine_version: $(seconds_since "$start") s."
 exit $status
