@@ -7,6 +7,7 @@
 // in std::terminate, whose handler reports it too. Not for the tests: GoogleTest may catch.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
@@ -49,10 +50,11 @@ void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
   return operator new(size, std::nothrow);
 }
 // The runtime's aligned operator delete frees with _aligned_free. msvcrt's _aligned_malloc (Wine's
-// too) asks malloc for the size plus the alignment and a pointer, unchecked: near the top of the
-// size range, the sum wraps round to a small block.
+// too) raises an alignment below a pointer's size to that size, then asks malloc for the size plus
+// the alignment and a pointer, unchecked: near the top of the size range, the sum wraps round to
+// a small block.
 void* operator new(std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept {
-  const auto bytes = static_cast<std::size_t>(alignment);
+  const std::size_t bytes = std::max(static_cast<std::size_t>(alignment), sizeof(void*));
   if (size > std::numeric_limits<std::size_t>::max() - bytes - sizeof(void*)) return nullptr;
   return _aligned_malloc(size != 0 ? size : 1, bytes);
 }

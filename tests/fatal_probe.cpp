@@ -1,10 +1,10 @@
 // Test probe for the fatal report: runs the real converter dialog code on one broken dialog or
-// bad argument, so that it meets an unrecoverable failure and ends the process.
+// bad argument, so that it meets an unrecoverable failure and ends the process, or shows one of
+// its own error boxes and goes on.
 //   fatal_probe CASE [ERROR_CODE]
-// ERROR_CODE is the last error that the probe leaves behind where the failing call sets none:
-// in its refusing combo boxes, or before a call that fails without one. Some cases fail inside the
-// C++ runtime instead, in the program's own hooks. A probe that gets past its failure returns
-// kNotEnded.
+// ERROR_CODE is the last error that the probe's refusing combo boxes leave behind, where the
+// failing call sets none. Some cases fail inside the C++ runtime instead, in the program's own
+// hooks. A probe that gets past its failure returns kNotEnded.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -24,10 +24,15 @@
 #include "ui/conv_dialog.h"
 #include "ui/unit_lists.h"
 
+// The stack protector's guard (app/stack_guard.cpp).
+extern "C" std::uintptr_t __stack_chk_guard;
+
 namespace {
 
 constexpr int kNotEnded = 99;
 constexpr int kUsage = 98;
+constexpr int kUnseededGuard = 97;
+constexpr int kChanged = 96;
 
 // A source position past the end of any unit list.
 constexpr std::int32_t kPositionWithoutUnit = 99;
@@ -38,6 +43,8 @@ volatile std::size_t substringLength = 0;
 volatile std::size_t overrunLength = 16;
 constexpr std::size_t kAll = std::numeric_limits<std::size_t>::max();
 volatile std::size_t halfOfAll = kAll / 2;
+// Too much for an alignment of a pointer's size, though not for an alignment of 1 byte.
+volatile std::size_t allButSeven = kAll - 7;
 
 WNDPROC comboProc = nullptr;
 DWORD probeErrorCode = 0;
@@ -80,6 +87,26 @@ HWND CreateConverterDialog(int templateId) {
                             ConvDlgProc, 0);
 }
 
+// The sound dialog, one of its lists brought where no user can bring it (no selection, or a
+// sixth category chosen), and the notice of a new selection: the dialog shows its error box, and
+// then has changed nothing.
+void NoticeSelection(int list, const char* addedName) {
+  const HWND dialog = CreateConverterDialog(ID_DLG_CONVERTER);
+  if (dialog == nullptr) std::exit(kUsage);
+  const HWND combo = GetDlgItem(dialog, list);
+  SendMessageA(combo, CB_SETCURSEL,
+               addedName == nullptr
+                   ? CB_ERR
+                   : SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(addedName)),
+               0);
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(list, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(combo));
+  if (CurrentConverter != &LengthConverter ||
+      SendDlgItemMessageA(dialog, IDC_TO_UNIT, CB_GETCURSEL, 0, 0) != 0) {
+    std::exit(kChanged);
+  }
+}
+
 struct Case {
   const char* name;
   void (*run)();
@@ -90,13 +117,15 @@ const Case kCases[] = {
     {"category-refuses-selection", [] { CreateConverterDialog(ID_PROBE_STUCK_CATEGORY); }},
     {"source-refuses-selection", [] { CreateConverterDialog(ID_PROBE_STUCK_SOURCE); }},
     {"no-target", [] { CreateConverterDialog(ID_PROBE_NO_TARGET); }},
+    {"category-without-selection", [] { NoticeSelection(IDC_CATEGORY, nullptr); }},
+    {"category-past-the-last", [] { NoticeSelection(IDC_CATEGORY, "Sixth"); }},
+    {"source-without-selection", [] { NoticeSelection(IDC_FROM_UNIT, nullptr); }},
     {"target-refuses-names", [] { CreateConverterDialog(ID_PROBE_FULL_TARGET); }},
     // The sound dialog, then a source position that names no unit, so no targets.
     {"source-position-without-unit",
      [] {
        const HWND dialog = CreateConverterDialog(ID_DLG_CONVERTER);
        if (dialog == nullptr) return;
-       SetLastError(probeErrorCode);
        FillConvertTo(dialog, kPositionWithoutUnit);
      }},
     {"out-of-memory", [] { allocation = ::operator new(std::numeric_limits<std::size_t>::max()); }},
@@ -106,13 +135,16 @@ const Case kCases[] = {
        allocation = ::operator new(kAll, std::nothrow);
        if (!allocation) allocation = ::operator new[](kAll, std::nothrow);
        if (!allocation) allocation = ::operator new (kAll, std::align_val_t{16}, std::nothrow);
+       // The runtime raises an alignment below a pointer's to a pointer's.
+       if (!allocation)
+         allocation = ::operator new (allButSeven, std::align_val_t{1}, std::nothrow);
        if (allocation) std::exit(kUsage);
      }},
     {"substring-past-end", [] { substringLength = std::string("unit").substr(5).size(); }},
     {"array-too-long", [] { allocation = new int[halfOfAll]; }},
     {"optional-without-value", [] { substringLength = std::optional<std::size_t>().value(); }},
     // Over the stack protector's guard, caught when the function returns; and a fortified copy
-    // of more than its destination holds.
+    // of more than its destination holds, into a static buffer that no guard watches.
     {"stack-overrun",
      [] {
        volatile char buffer[8];
@@ -121,9 +153,27 @@ const Case kCases[] = {
      }},
     {"copy-overrun",
      [] {
-       char buffer[8];
+       static char buffer[8];
        std::memcpy(buffer, "more than eight letters", overrunLength);
        substringLength = buffer[0];
+     }},
+    // The guard as the program file holds it, read from a mapping of the file of its own (a
+    // second load would give the running module): a start that did not seed it has that value.
+    {"guard-seeded",
+     [] {
+       char path[MAX_PATH];
+       GetModuleFileNameA(nullptr, path, sizeof path);
+       const HANDLE file =
+           CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+       const HANDLE mapping =
+           CreateFileMappingA(file, nullptr, PAGE_READONLY | SEC_IMAGE, 0, 0, nullptr);
+       const auto* image = static_cast<const char*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0));
+       if (image == nullptr) std::exit(kUsage);
+       const std::uintptr_t offset = reinterpret_cast<std::uintptr_t>(&__stack_chk_guard) -
+                                     reinterpret_cast<std::uintptr_t>(GetModuleHandleA(nullptr));
+       if (*reinterpret_cast<const std::uintptr_t*>(image + offset) == __stack_chk_guard) {
+         std::exit(kUnseededGuard);
+       }
      }},
 };
 
