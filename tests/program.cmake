@@ -41,3 +41,12 @@ add_dependencies(fatal_report_test fatal_probe mensurator_without_dialog)
 # The Windows job's folder holds them beside the test too.
 set_property(GLOBAL APPEND PROPERTY MENSURATOR_WINDOWS_PROGRAMS
   fatal_probe mensurator_without_dialog)
+
+# The script that runs them refuses a Wine prefix it did not make, such as the user's own, and
+# leaves it as it is.
+add_test(NAME wine_run_refuses_foreign_prefix
+  COMMAND sh -c "mkdir -p \"$1\" && touch \"$1/system.reg\" && ! \"$0\" \"$1\" x.exe && \
+                 test -f \"$1/system.reg\" && echo kept"
+          ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh ${CMAKE_CURRENT_BINARY_DIR}/foreign-wineprefix)
+set_tests_properties(wine_run_refuses_foreign_prefix PROPERTIES
+  PASS_REGULAR_EXPRESSION "has no [.]mensurator-wine[)]: not replacing it.*kept")
