@@ -134,10 +134,13 @@ TEST_F(ConvertTest, FailuresQuoteTheTextAsTyped) {
 
 TEST_F(ConvertTest, SameUnitTemperatureHasNoFormula) {
   CurrentConverter = &TemperatureConverter;
-  const ConversionResult r = Convert(CelsiusId, CelsiusId, "100");
-  EXPECT_TRUE(r.failed);
-  EXPECT_EQ(100.0, r.value);
-  EXPECT_EQ("Invalid conversion Celsius to Celsius.", r.message);
+  for (const std::int32_t id : {CelsiusId, FahrenheitId, KelvinId}) {
+    const std::string name = TemperatureConverter.UnitName(id);
+    const ConversionResult r = Convert(id, id, "100");
+    EXPECT_TRUE(r.failed) << name;
+    EXPECT_EQ(100.0, r.value) << name;
+    EXPECT_EQ("Invalid conversion " + name + " to " + name + ".", r.message);
+  }
 }
 
 TEST_F(ConvertTest, UnderflowDoesNotLeakIntoTheNextCall) {

@@ -4,8 +4,8 @@
 //
 // The seed and the number of actions are fixed; MENSURATOR_STRESS_SEED and
 // MENSURATOR_STRESS_ACTIONS override them for longer runs by hand. Shard MENSURATOR_STRESS_SHARD of
-// MENSURATOR_STRESS_SHARDS, run beside the others, takes its share of the actions and the seed plus
-// its number.
+// MENSURATOR_STRESS_SHARDS, run beside the others, takes its share of the actions and a seed of
+// its own, mixed from the seed and its number.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -110,6 +110,15 @@ bool ReadSetting(const char* name, unsigned long fallback, unsigned long* value,
 }
 
 // --- Randomness ---------------------------------------------------------------------------------
+
+// Seed and shard mixed (splitmix64's finaliser): with seed + shard, shard 1 of seed S would repeat
+// shard 0 of seed S + 1.
+std::uint32_t ShardSeed(unsigned long seed, unsigned long shard) {
+  std::uint64_t z = (std::uint64_t{seed} << 32 | shard) + 0x9E3779B97F4A7C15u;
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
+  return static_cast<std::uint32_t>(z ^ (z >> 31));
+}
 
 // mt19937's sequence is fixed by the standard, and the reductions below are our own, so a seed
 // means the same actions with every compiler.
@@ -898,9 +907,9 @@ TEST(StressTest, RandomUserActionsKeepTheResultsRight) {
   ASSERT_TRUE(ReadSetting("MENSURATOR_STRESS_SHARDS", 1, &shards, &error) &&
               ReadSetting("MENSURATOR_STRESS_SHARD", 0, &shard, &error) && shard < shards)
       << error << " (the shard must be below the number of shards)";
-  seed += shard;
   actions = actions / shards + (shard < actions % shards ? 1 : 0);
-  std::cout << "stress: seed " << seed << ", " << actions << " actions" << std::endl;
+  std::cout << "stress: seed " << seed << ", shard " << shard << " of " << shards << ", " << actions
+            << " actions" << std::endl;
 
   ChildProcess program(std::string("\"") + kProgram + "\"");
   ASSERT_TRUE(program.Started()) << kProgram << ": error " << program.StartError();
@@ -913,7 +922,7 @@ TEST(StressTest, RandomUserActionsKeepTheResultsRight) {
   ASSERT_NE(nullptr, mainWindow) << "no main window";
 
   const DWORD start = GetTickCount();
-  StressRun run(program, dialog, mainWindow, seed);
+  StressRun run(program, dialog, mainWindow, ShardSeed(seed, shard));
   if (run.Start()) {
     while (static_cast<unsigned long>(run.ActionCount()) < actions && run.Step()) {
     }

@@ -11,6 +11,7 @@
 #include <iterator>
 #include <set>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -195,8 +196,8 @@ Definition Find(const std::string& unit, bool nineDigitUnits) {
   for (const Definition& d : kDefinitions) {
     if (unit == d.unit) return d;
   }
-  ADD_FAILURE() << "no definition of " << unit;
-  return {};
+  // Thrown, so that the test fails here, named, instead of dividing by a zero mantissa.
+  throw std::invalid_argument("no definition of " + unit);
 }
 
 // The exact ratio of two units: its first 40 significant digits, the last one at 10^exponent.
@@ -271,6 +272,11 @@ TEST_P(FactorTablesTest, WrittenFactorsAreTheExactRatiosOfTheirUnits) {
       EXPECT_EQ(Shortest(expected), Shortest(factor));
     }
   }
+}
+
+// A unit added to a table without a definition here fails the comparison at once, by name.
+TEST(UnitTables, UnitWithoutDefinitionIsNamed) {
+  EXPECT_THROW(ExactRatio("Meter", "Furlong", false), std::invalid_argument);
 }
 
 // Temperatures convert by formula; their entries exist only for the lists.
