@@ -16,7 +16,9 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "app/fatal_error.h"
 #include "engine/converter.h"
 #include "res/resource_ids.h"
 #include "tables/unit_tables.h"
@@ -107,6 +109,9 @@ void NoticeSelection(int list, const char* addedName) {
   }
 }
 
+// Fails again while the first report waits for the user, as a message its box dispatches could.
+void CALLBACK FailAgain(HWND, UINT, UINT_PTR, DWORD) { ReportErrorAndExit("Second failure."); }
+
 struct Case {
   const char* name;
   void (*run)();
@@ -141,8 +146,16 @@ const Case kCases[] = {
        if (allocation) std::exit(kUsage);
      }},
     {"substring-past-end", [] { substringLength = std::string("unit").substr(5).size(); }},
+    // A check that names itself in its text rather than as its first argument.
+    {"element-past-end", [] { substringLength = std::vector<char>(1).at(overrunLength); }},
     {"array-too-long", [] { allocation = new int[halfOfAll]; }},
     {"optional-without-value", [] { substringLength = std::optional<std::size_t>().value(); }},
+    {"failure-during-report",
+     [] {
+       SetTimer(nullptr, 0, USER_TIMER_MINIMUM, FailAgain);
+       SetLastError(probeErrorCode);
+       ReportErrorAndExit("First failure.");
+     }},
     // Over the stack protector's guard, caught when the function returns; and a fortified copy
     // of more than its destination holds, into a static buffer that no guard watches.
     {"stack-overrun",

@@ -74,10 +74,15 @@ const FatalCase kCases[] = {
      Only(ERROR_NOT_ENOUGH_MEMORY)},
     {"LibraryCheckFails", "fatal_probe.exe", "substring-past-end", nullptr,
      "Internal error: basic_string::substr.", Only(ERROR_INTERNAL_ERROR)},
+    {"ElementPastEnd", "fatal_probe.exe", "element-past-end", nullptr,
+     "Internal error: vector::_M_range_check.", Only(ERROR_INTERNAL_ERROR)},
     {"ArrayTooLong", "fatal_probe.exe", "array-too-long", nullptr,
      "Internal error: bad_array_new_length.", Only(ERROR_INTERNAL_ERROR)},
     {"ThrowFromAHeader", "fatal_probe.exe", "optional-without-value", nullptr,
      "Internal error: terminate.", Only(ERROR_INTERNAL_ERROR)},
+    // A failure while the first report is shown ends the process at once, with the first code.
+    {"FailureDuringReport", "fatal_probe.exe", "failure-during-report 1413", nullptr, nullptr,
+     Only(ERROR_INVALID_INDEX)},
     // Null is no failure: the probe goes on to its own end, kNotEnded.
     {"NothrowOutOfMemory", "fatal_probe.exe", "nothrow-out-of-memory", nullptr, nullptr, Only(99)},
     // An overrun ends the process at once, with the status Windows gives a /GS failure; the
