@@ -14,7 +14,7 @@ const parseExpression = require(path.join(modules, 'spdx-expression-parse'));
 
 async function main() {
   const text = fs.readFileSync(process.argv[2], 'utf8');
-  const validator = new CDX.Validation.JsonStrictValidator(CDX.Spec.Version.v1dot6);
+  const validator = new CDX.Validation.JsonStrictValidator('1.6');
   const errors = (await validator.validate(text)) || [];
   const problems = errors.map((e) => `${e.instancePath || '/'}: ${e.message}`);
   const bom = JSON.parse(text);
