@@ -270,6 +270,9 @@ def main():
     parser.add_argument("--shard", default="0/1", metavar="K/N",
                         help="judge only every Nth fault of the sample, from the Kth, in a copy "
                              "of its own, so that N shards can run at once")
+    parser.add_argument("--match", action="append", default=[], metavar="REGEX",
+                        help="only the faults whose 'file:line: change' this matches (repeatable),"
+                             " as a sample prints them: to judge some again")
     parser.add_argument("files", nargs="*", help="files to mutate (default: all of the side)")
     args = parser.parse_args()
     shard, shards = (int(n) for n in args.shard.split("/"))
@@ -289,6 +292,9 @@ def main():
     everything = []
     for name in sorted(names):
         everything += mutants_of(name, (root / name).read_text(), rng)
+    if args.match:
+        everything = [m for m in everything
+                      if any(re.search(r, f"{m[0]}:{m[5]}: {m[4]}") for r in args.match)]
     sample = everything if args.sample <= 0 else rng.sample(everything, min(args.sample,
                                                                             len(everything)))
     sample.sort(key=lambda m: (m[0], m[1]))
