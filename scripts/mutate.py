@@ -155,8 +155,13 @@ def mutants_of(path, text, rng):
 
     def add(start, end, replacement):
         line = text.count("\n", 0, start) + 1
-        found.append((path, start, end - start, replacement,
-                      f"'{text[start:end].strip()}' -> '{replacement.strip()}'", line))
+        change = f"'{text[start:end].strip()}' -> '{replacement.strip()}'"
+        # Where the line holds the same text more than once, which one.
+        line_start = text.rfind("\n", 0, start) + 1
+        line_text = text[line_start:text.find("\n", start)]
+        if line_text.count(text[start:end]) > 1:
+            change += f" (#{text[line_start:start].count(text[start:end]) + 1} in the line)"
+        found.append((path, start, end - start, replacement, change, line))
 
     def in_code(match, kind="c"):
         return all(m == kind for m in mask[match.start():match.end()])

@@ -179,6 +179,10 @@ TEST_F(ConverterDialogTest, OpensOnLengthWithZeroConvertedAndValueReadyToReplace
   EXPECT_EQ("2", Text(IDC_DECIMALS));
   EXPECT_EQ(ResultPair("0.00", "0.00e+000"), Results());
   EXPECT_EQ(&LengthConverter, CurrentConverter);
+  RECT bounds;
+  GetWindowRect(dialog, &bounds);
+  EXPECT_EQ((GetSystemMetrics(SM_CXFULLSCREEN) - (bounds.right - bounds.left)) / 2, bounds.left);
+  EXPECT_EQ((GetSystemMetrics(SM_CYFULLSCREEN) - (bounds.bottom - bounds.top)) / 2, bounds.top);
 }
 
 TEST_F(ConverterDialogTest, FirstRecalculationIsPostedNotDoneDuringCreation) {
