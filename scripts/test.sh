@@ -9,7 +9,8 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
 # Every Wine test waits for Wine's template prefix (scripts/wine-run.sh): it is set up beside the
-# native build.
+# native build, in the build folder that the configuration makes first.
+cmake --preset win32 >/dev/null
 scripts/wine-run.sh build/win32/wineprefix &
 wine_setup=$!
 
@@ -23,7 +24,6 @@ ctest --preset bench
 
 scripts/fuzz.sh 30
 
-cmake --preset win32 >/dev/null
 cmake --build --preset win32
 wait "$wine_setup"
 scripts/with-display.sh build/win32/wineprefix ctest --preset win32
