@@ -8,18 +8,18 @@
 #include <initguid.h>  // the service's ids from the header, as the dialog defines its own
 #include <oleacc.h>
 
+#include <set>
 #include <string>
-#include <vector>
 
 namespace annotation_recorder {
 
-// One line for an annotation of a control: its id, object, child, and its properties as "name"
-// where they are exactly the accessible name; `text`, where given, is the annotation's text.
+// "ID name: TEXT" for the accessible name of a control's own client object, "ID other" for any
+// other annotation; the text only where given.
 inline std::string Line(int id, LONG object, LONG child, const MSAAPROPID* properties, int count,
                         const WCHAR* text = nullptr) {
-  const bool name = count == 1 && IsEqualGUID(properties[0], PROPID_ACC_NAME);
-  std::string line = std::to_string(id) + " " + std::to_string(object) + "/" +
-                     std::to_string(child) + (name ? " name" : " other properties");
+  const bool name = object == OBJID_CLIENT && child == CHILDID_SELF && count == 1 &&
+                    IsEqualGUID(properties[0], PROPID_ACC_NAME);
+  std::string line = std::to_string(id) + (name ? " name" : " other");
   if (text != nullptr) line += ": " + std::string(text, text + lstrlenW(text));  // ASCII names
   return line;
 }
@@ -31,17 +31,15 @@ constexpr int kEveryControl = -1;
 // `refused` (E_FAIL), and counts the references held on it; every other method is E_NOTIMPL.
 class Recorder : public IAccPropServices {
  public:
-  std::vector<std::string> named, cleared;
+  std::multiset<std::string> named, cleared;
   int refused = 0;
   LONG references = 0;
 
   HRESULT WINAPI QueryInterface(REFIID iid, void** object) override {
-    *object = IsEqualIID(iid, __uuidof(IUnknown)) || IsEqualIID(iid, IID_IAccPropServices)
-                  ? static_cast<IAccPropServices*>(this)
-                  : nullptr;
-    if (*object == nullptr) return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
+    const bool known = IsEqualIID(iid, __uuidof(IUnknown)) || IsEqualIID(iid, IID_IAccPropServices);
+    *object = known ? this : nullptr;
+    if (known) AddRef();
+    return known ? S_OK : E_NOINTERFACE;
   }
   ULONG WINAPI AddRef() override { return ++references; }
   ULONG WINAPI Release() override { return --references; }
@@ -49,12 +47,12 @@ class Recorder : public IAccPropServices {
   HRESULT WINAPI SetHwndPropStr(HWND hwnd, DWORD object, DWORD child, MSAAPROPID property,
                                 LPCWSTR text) override {
     const int id = GetDlgCtrlID(hwnd);
-    named.push_back(Line(id, object, child, &property, 1, text));
+    named.insert(Line(id, object, child, &property, 1, text));
     return refused == id || refused == kEveryControl ? E_FAIL : S_OK;
   }
   HRESULT WINAPI ClearHwndProps(HWND hwnd, DWORD object, DWORD child, const MSAAPROPID* properties,
                                 int count) override {
-    cleared.push_back(Line(GetDlgCtrlID(hwnd), object, child, properties, count));
+    cleared.insert(Line(GetDlgCtrlID(hwnd), object, child, properties, count));
     return S_OK;
   }
 
@@ -81,27 +79,24 @@ class Recorder : public IAccPropServices {
 };
 
 // While it lives, COM is started on this thread and CoCreateInstance of the annotation service's
-// class, in process, gives `recorder`; `started` and `registered` are what CoInitializeEx and
-// CoRegisterClassObject answered.
+// class, in process, gives the recorder; `started` and `registered` are what CoInitializeEx and
+// CoRegisterClassObject answered. Kept by its owner, so COM's references do not decide its life.
 class Registration : public IClassFactory {
  public:
-  explicit Registration(Recorder* recorder) : recorder(recorder) {
-    started = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    registered = CoRegisterClassObject(CLSID_AccPropServices, this, CLSCTX_INPROC_SERVER,
-                                       REGCLS_MULTIPLEUSE, &cookie);
-  }
+  explicit Registration(Recorder* recorder)
+      : recorder(recorder),
+        started(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)),
+        registered(CoRegisterClassObject(CLSID_AccPropServices, this, CLSCTX_INPROC_SERVER,
+                                         REGCLS_MULTIPLEUSE, &cookie)) {}
   ~Registration() {
     if (SUCCEEDED(registered)) CoRevokeClassObject(cookie);
     if (SUCCEEDED(started)) CoUninitialize();
   }
-  HRESULT started, registered;
 
-  // Kept by its owner, so COM's references do not decide its life.
   HRESULT WINAPI QueryInterface(REFIID iid, void** object) override {
-    *object = IsEqualIID(iid, __uuidof(IUnknown)) || IsEqualIID(iid, __uuidof(IClassFactory))
-                  ? static_cast<IClassFactory*>(this)
-                  : nullptr;
-    return *object != nullptr ? S_OK : E_NOINTERFACE;
+    const bool known = IsEqualIID(iid, __uuidof(IUnknown)) || IsEqualIID(iid, IID_IClassFactory);
+    *object = known ? this : nullptr;
+    return known ? S_OK : E_NOINTERFACE;
   }
   ULONG WINAPI AddRef() override { return 2; }
   ULONG WINAPI Release() override { return 1; }
@@ -114,6 +109,9 @@ class Registration : public IClassFactory {
  private:
   Recorder* recorder;
   DWORD cookie = 0;
+
+ public:
+  const HRESULT started, registered;
 };
 
 }  // namespace annotation_recorder
