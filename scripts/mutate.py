@@ -207,7 +207,8 @@ running = None
 def run(command, cwd, env=None):
     global running
     with subprocess.Popen(command, cwd=cwd, env=env, stdout=subprocess.PIPE,
-                          stderr=subprocess.STDOUT, text=True, start_new_session=True) as running:
+                          stderr=subprocess.STDOUT, text=True, errors="replace",
+                          start_new_session=True) as running:
         output = running.communicate()[0]
     return subprocess.CompletedProcess(command, running.returncode, output)
 
