@@ -11,8 +11,8 @@
 
 namespace driver {
 
-// Long enough for a Wine process to start on a busy machine (about 1.5 s where qemu emulates
-// Wine's 32-bit side), short enough to fail a hung test.
+// Long enough for a Wine process to start on a busy machine, also where qemu emulates Wine's
+// 32-bit side; short enough to fail a hung test.
 extern const DWORD kTimeoutMs;
 
 // A file or folder the test needs: the path in the environment variable `variable` when it is

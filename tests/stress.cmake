@@ -2,9 +2,7 @@
 # mensurator.exe, each checked against the engine linked into the test. A longer run by hand:
 #   MENSURATOR_STRESS_SEED=7 MENSURATOR_STRESS_ACTIONS=100000 \
 #     ctest --preset win32 -R stress_test -V --timeout 7200
-# (per 1,000 actions in one run: 13 to 16 s under Wine, 20 to 22 s where qemu emulates Wine's
-# 32-bit side, about half that split between the two shards on two idle cores; the preset's
-# limit of 600 s is for the default run)
+# (the preset's time limit is for the default run)
 
 mensurator_add_test(stress_test NO_CTEST
   SOURCES stress_test.cpp process_driver.cpp
