@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Mutation sampling: how many small faults do the tests catch?
 
-    scripts/mutate.py [--win32] [--sample N] [--seed S] [--list] [--fail-under PERCENT]
-                      [--summary FILE] [FILE ...]
+    tools/mutate.py [--win32] [--sample N] [--seed S] [--list] [--fail-under PERCENT]
+                    [--summary FILE] [FILE ...]
 
 Each fault is one change to a source file: a binary operator swapped, a '!' dropped, ++ and --
 swapped, a numeric or digit-character constant changed to another value (a change that leaves
@@ -16,7 +16,7 @@ where the tests are rebuilt and run:
   the test's own process, the fatal reports of broken dialogs, the finished program, and a short
   stress run of the program (300 actions).
 A fault that does not compile is stillborn; one that fails a test, or runs past the time limit,
-is killed; the others survived. A fault listed in scripts/mutate-equivalents.tsv, with the reason
+is killed; the others survived. A fault listed in tools/mutate-equivalents.tsv, with the reason
 no input reaches the difference, is equivalent: it is not built, and is left out of the score.
 The score is the share of the other faults that compiled that were killed. The working tree is
 never changed.
@@ -289,8 +289,8 @@ def main():
     signal.signal(signal.SIGTERM, stop)
     signal.signal(signal.SIGINT, stop)
 
-    root = Path(subprocess.run(["git", "rev-parse", "--show-toplevel"], check=True,
-                               stdout=subprocess.PIPE, text=True).stdout.strip())
+    # The tree this script is part of (tools/ is at its root), wherever it is started from.
+    root = Path(__file__).resolve().parent.parent
     names = args.files or subprocess.run(
         ["git", "ls-files", *side.files], cwd=root, check=True, stdout=subprocess.PIPE,
         text=True).stdout.split()
