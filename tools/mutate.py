@@ -306,6 +306,8 @@ def main():
     sample.sort(key=lambda m: (m[0], m[1]))
     print(f"{len(sample)} of {len(everything)} faults, seed {args.seed}")
     if args.list:
+        # Ends quietly when a reader such as head has read enough.
+        signal.signal(signal.SIGPIPE, signal.SIG_DFL)
         for path, _, _, _, change, line in sample:
             print(f"{path}:{line}: {change}")
         return 0
