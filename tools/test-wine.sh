@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the Wine test set (the CTest label wine) under a second, newer Wine: Debian 13's Wine 10,
 # in a Debian 13 root of its own. Needs root (debootstrap, mounts, chroot):
-#   scripts/test-wine.sh [CTEST_ARGUMENTS...]      e.g. -R '^dialog_test$'
+#   tools/test-wine.sh [CTEST_ARGUMENTS...]      e.g. -R '^dialog_test$'
 # MENSURATOR_* variables (such as MENSURATOR_STRESS_ACTIONS) reach the tests. Not part of
 # scripts/test.sh: it runs on demand and every night.
 #
@@ -27,7 +27,7 @@ packages=(wine wine32:i386 wine64 xvfb xauth xdotool imagemagick python3 cmake)
 
 if [ -z "${MENSURATOR_WINE_NAMESPACE:-}" ]; then
   if [ "$(id -u)" -ne 0 ]; then
-    echo "scripts/test-wine.sh needs root: it makes a Debian root, mounts into it and chroots." >&2
+    echo "tools/test-wine.sh needs root: it makes a Debian root, mounts into it and chroots." >&2
     exit 1
   fi
   # The toolchain, and qemu where the kernel refuses 32-bit programs: its binfmt entry opens the
