@@ -4,7 +4,7 @@
 # latency and stripped size, all in one virtual display and one Wine prefix.
 # Prints a markdown table and writes it to build/win32/measure.txt; the log
 # with every start is build/win32/measure-log.txt.
-#   scripts/measure.sh [STARTS [CHANGES]]     (defaults 21 and 2000)
+#   tools/measure.sh [STARTS [CHANGES]]     (defaults 21 and 2000)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
