@@ -3,11 +3,13 @@
 # the same dialog, and the working floor, which takes every Win32 step the program takes before
 # its dialog is ready but has no engine or tables. Start-up time, memory after start, stripped
 # size and recalculation latency (against the bare floor), all in one virtual display and one
-# Wine prefix. Prints markdown tables and writes them to build/win32/measure.txt; the log with
-# every start is build/win32/measure-log.txt.
+# Wine prefix. Writes them as Markdown into this script's section of docs/performance.md; the log
+# with every start is build/win32/measure-log.txt.
 #   tools/measure.sh [STARTS [CHANGES]]     (defaults 31 and 2000)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# shellcheck source=tools/performance_page.sh
+. tools/performance_page.sh
 
 starts=${1:-31}
 changes=${2:-2000}
@@ -22,13 +24,13 @@ if [ -z "${MENSURATOR_IN_DISPLAY:-}" ]; then
   cmake --preset win32 >/dev/null
   cmake --build --preset win32 -j2 --target mensurator floor working_floor startup_timer \
     recalc_timer
-  exec scripts/with-display.sh "$prefix" "$0" "$starts" "$changes"
+  MENSURATOR_LOAD=$(load_average) exec scripts/with-display.sh "$prefix" "$0" "$starts" "$changes"
 fi
 
 log=$build/measure-log.txt
 startup_log=$build/measure-startup.txt
 recalc_log=$build/measure-recalc.txt
-table=$build/measure.txt
+section=$build/measure-section.md
 stripped=$build/measure-stripped
 mkdir -p "$stripped"
 
@@ -50,6 +52,10 @@ for exe in "$floor" "$working" "$program"; do
 done
 
 {
+  echo '## The program under Wine (`tools/measure.sh`)'
+  echo
+  describe_machine "${MENSURATOR_LOAD:-$(load_average)}"
+  echo
   echo "The bare floor shows the same dialog template, with the same manifest and common-controls" \
     "set-up, through a procedure that does nothing. The working floor is the program's own" \
     "entry point, shell and dialog, built and linked as the program is, with a stand-in" \
@@ -70,6 +76,6 @@ done
   grep '^|' "$recalc_log"
   echo
   grep '^- ' "$recalc_log"
-  echo "- Wine $(wine --version 2>/dev/null | sed 's/^wine-//'), Xvfb, $(nproc) cores shared" \
-    "with other work; measured $(date -u +%Y-%m-%d)."
-} | tee "$table"
+} >"$section"
+write_section tools/measure.sh "$section"
+cat "$section"
