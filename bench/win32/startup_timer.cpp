@@ -1,7 +1,10 @@
-// Start-up of Mensurator against the floor program, both started the same way from here under
-// Wine, alternately: time from CreateProcess to the visible dialog and to its first result, and
-// the memory each holds once settled. Prints markdown table rows ("|") and notes ("- ").
-//   startup_timer FLOOR.exe MENSURATOR.exe [STARTS]
+// Start-up of Mensurator against two floors, all three started the same way from here under
+// Wine, in turn: time from CreateProcess to the visible dialog and to its first result, and the
+// memory each holds once settled. The bare floor only shows the dialog; the working floor takes
+// every Win32 step the program takes before its dialog is ready, without the engine and tables,
+// and is the one the goal is set against. Prints markdown table rows ("|") and notes ("- ").
+//   startup_timer FLOOR.exe WORKING_FLOOR.exe MENSURATOR.exe [STARTS]
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -17,16 +20,17 @@ using measure::Summary;
 
 constexpr int kResultId = 1003;
 constexpr int kCloseId = 1004;
-constexpr int kDefaultStarts = 21;
+constexpr int kDefaultStarts = 31;
+// Mensurator's start-up at most this many times the working floor's.
 constexpr double kGoal = 1.03;
 
 struct Subject {
   const char* name;
   std::wstring path;
-  // The result field once the program is up: the converted start value for Mensurator; the
-  // floor's stays empty, so for it this is the first message it answers.
+  // The result field once the program is up: the converted start value for Mensurator and the
+  // working floor; the bare floor's stays empty, so for it this is the first message it answers.
   std::wstring firstResult;
-  // The floor's dialog ignores every command, so it can only be ended from outside.
+  // The bare floor's dialog ignores every command, so it can only be ended from outside.
   bool closesByButton;
 };
 
@@ -87,61 +91,85 @@ std::vector<double> Column(const std::vector<StartSample>& samples, Field field)
   return column;
 }
 
-void PrintRow(const char* label, const std::vector<double>& floor,
-              const std::vector<double>& program, const char* format) {
-  const Summary f = measure::Summarize(floor);
-  const Summary p = measure::Summarize(program);
-  std::printf("| %s | %s | %s | %.3f |\n", label, Cell(f, format).c_str(), Cell(p, format).c_str(),
-              p.median / f.median);
+// The three subjects' samples, in the order floor, working floor, Mensurator.
+using Samples = std::vector<StartSample>[3];
+
+template <typename Field>
+void PrintRow(const char* label, const Samples& samples, Field field, const char* format) {
+  const Summary f = measure::Summarize(Column(samples[0], field));
+  const Summary w = measure::Summarize(Column(samples[1], field));
+  const Summary p = measure::Summarize(Column(samples[2], field));
+  std::printf("| %s | %s | %s | %s | %.3f | %.3f |\n", label, Cell(f, format).c_str(),
+              Cell(w, format).c_str(), Cell(p, format).c_str(), p.median / f.median,
+              p.median / w.median);
 }
 
-// Starts were made in pairs a moment apart, so their differences shed most of the drift that
-// other work on the machine puts into both.
-void PrintPairedNote(const char* moment, const std::vector<double>& floor,
-                     const std::vector<double>& program) {
+// The median of program over the median of floor, and their paired differences: the three were
+// started within one round, a moment apart, so differences within a round shed most of the drift
+// that other work on the machine puts into all of them.
+std::string Comparison(const std::vector<double>& floor, const std::vector<double>& program,
+                       double goal) {
   std::vector<double> differences;
   for (std::size_t i = 0; i < floor.size(); ++i) differences.push_back(program[i] - floor[i]);
   const Summary d = measure::Summarize(differences);
   const double floorMedian = measure::Summarize(floor).median;
   const double ratio = measure::Summarize(program).median / floorMedian;
-  std::printf(
-      "- Start-up to %s: Mensurator / floor = %.3f (goal <= %.2f: %s); paired difference "
-      "median %+.1f ms (%+.1f%% of the floor), p10 %+.1f, p90 %+.1f ms.\n",
-      moment, ratio, kGoal, ratio <= kGoal ? "met" : "NOT met", d.median,
-      100.0 * d.median / floorMedian, d.p10, d.p90);
+  char verdict[48] = "";
+  if (goal > 0) {
+    std::snprintf(verdict, sizeof verdict, " (goal <= %.2f: %s)", goal,
+                  ratio <= goal ? "met" : "NOT met");
+  }
+  char text[224];
+  std::snprintf(text, sizeof text,
+                "%.3f%s, paired difference median %+.1f ms (%+.1f%%), p10 %+.1f, p90 %+.1f ms",
+                ratio, verdict, d.median, 100.0 * d.median / floorMedian, d.p10, d.p90);
+  return text;
+}
+
+template <typename Field>
+void PrintPairedNote(const char* moment, const Samples& samples, Field field) {
+  const std::vector<double> program = Column(samples[2], field);
+  std::printf("- Start-up to %s: Mensurator / working floor = %s; Mensurator / floor = %s.\n",
+              moment, Comparison(Column(samples[1], field), program, kGoal).c_str(),
+              Comparison(Column(samples[0], field), program, 0).c_str());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3) {
-    std::fprintf(stderr, "usage: startup_timer FLOOR.exe MENSURATOR.exe [STARTS]\n");
+  if (argc < 4) {
+    std::fprintf(stderr,
+                 "usage: startup_timer FLOOR.exe WORKING_FLOOR.exe MENSURATOR.exe [STARTS]\n");
     return 2;
   }
-  const Subject floor{"floor", measure::Widen(argv[1]), L"", false};
-  const Subject program{"mensurator", measure::Widen(argv[2]), L"0.00", true};
-  const int starts = argc > 3 ? std::atoi(argv[3]) : kDefaultStarts;
+  const Subject subjects[3] = {{"floor", measure::Widen(argv[1]), L"", false},
+                               {"working floor", measure::Widen(argv[2]), L"0.00", true},
+                               {"mensurator", measure::Widen(argv[3]), L"0.00", true}};
+  const int starts = argc > 4 ? std::atoi(argv[4]) : kDefaultStarts;
 
   // The first start of each loads what later ones find cached; it is not counted.
   StartSample warmUp;
-  if (!MeasureStart(floor, &warmUp) || !MeasureStart(program, &warmUp)) return 1;
+  for (const Subject& subject : subjects) {
+    if (!MeasureStart(subject, &warmUp)) return 1;
+  }
 
-  std::vector<StartSample> floorSamples(starts), programSamples(starts);
+  Samples samples;
+  for (std::vector<StartSample>& column : samples) column.resize(starts);
+  // Rounds go through the six orders of the three in turn, so that each starts first, second
+  // and third, and within a round right after each of the others, equally often.
+  int order[3] = {0, 1, 2};
   for (int i = 0; i < starts; ++i) {
-    // ABBA order: neither program always comes right after the other's exit.
-    const bool floorFirst = i % 2 == 0;
-    if (!MeasureStart(floorFirst ? floor : program,
-                      floorFirst ? &floorSamples[i] : &programSamples[i]) ||
-        !MeasureStart(floorFirst ? program : floor,
-                      floorFirst ? &programSamples[i] : &floorSamples[i])) {
-      return 1;
+    for (const int s : order) {
+      if (!MeasureStart(subjects[s], &samples[s][i])) return 1;
     }
+    std::next_permutation(order, order + 3);
     std::printf(
-        "  start %2d: floor visible %6.1f ms, answering %6.1f ms, %6.0f KiB; "
-        "mensurator visible %6.1f ms, result %6.1f ms, %6.0f KiB\n",
-        i + 1, floorSamples[i].visibleMs, floorSamples[i].readyMs,
-        floorSamples[i].memory.workingSetKiB, programSamples[i].visibleMs,
-        programSamples[i].readyMs, programSamples[i].memory.workingSetKiB);
+        "  start %2d: floor visible %6.1f ms, answering %6.1f ms, %6.0f KiB; working floor "
+        "visible %6.1f ms, result %6.1f ms, %6.0f KiB; mensurator visible %6.1f ms, result "
+        "%6.1f ms, %6.0f KiB\n",
+        i + 1, samples[0][i].visibleMs, samples[0][i].readyMs, samples[0][i].memory.workingSetKiB,
+        samples[1][i].visibleMs, samples[1][i].readyMs, samples[1][i].memory.workingSetKiB,
+        samples[2][i].visibleMs, samples[2][i].readyMs, samples[2][i].memory.workingSetKiB);
     std::fflush(stdout);
   }
 
@@ -153,15 +181,12 @@ int main(int argc, char** argv) {
   char label[160];
   std::snprintf(label, sizeof label, "Start-up to visible dialog, ms (median of %d, min to max)",
                 starts);
-  PrintRow(label, Column(floorSamples, visible), Column(programSamples, visible), "%.1f");
-  PrintRow("Start-up to first result shown (floor: to first message answered), ms",
-           Column(floorSamples, ready), Column(programSamples, ready), "%.1f");
-  PrintRow("Working set once settled, KiB", Column(floorSamples, workingSet),
-           Column(programSamples, workingSet), "%.0f");
-  PrintRow("Commit charge (PagefileUsage) once settled, KiB", Column(floorSamples, pagefile),
-           Column(programSamples, pagefile), "%.0f");
-  PrintPairedNote("visible dialog", Column(floorSamples, visible), Column(programSamples, visible));
-  PrintPairedNote("first result (floor: first answer)", Column(floorSamples, ready),
-                  Column(programSamples, ready));
+  PrintRow(label, samples, visible, "%.1f");
+  PrintRow("Start-up to first result shown (floor: to first message answered), ms", samples, ready,
+           "%.1f");
+  PrintRow("Working set once settled, KiB", samples, workingSet, "%.0f");
+  PrintRow("Commit charge (PagefileUsage) once settled, KiB", samples, pagefile, "%.0f");
+  PrintPairedNote("visible dialog", samples, visible);
+  PrintPairedNote("first result (floor: first answer)", samples, ready);
   return 0;
 }
